@@ -1,0 +1,45 @@
+#pragma once
+// The program's one set of shared state.
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "platform/Clock.h"
+#include "search/Http.h"
+#include "store/ResultsList.h"
+
+namespace kestrap {
+
+enum SearchStateValue : int { SearchIdle = 0, SearchRunning = 1, SearchAbortRequested = -1 };
+
+constexpr int MaxCities = 2500;
+constexpr int MaxTerms = 250;
+constexpr int ProgramVersion = 104;  // hundredths: 1.04
+
+struct AppState {
+    std::string programFolder;  // with its trailing separator
+
+    // lines of the current search run
+    std::vector<std::string> cities;
+    std::vector<std::string> terms;
+
+    ResultsList results;
+    std::atomic<int> newResultsFound{0};
+    std::atomic<int> unsavedResults{0};
+
+    std::string recentFiles;
+    std::string startMenuState;
+    int dialogWidth = 0;
+    int dialogHeight = 0;
+    bool layoutCaptured = false;
+
+    std::atomic<int> searchState{SearchIdle};
+
+    // seams: tests fix the clock and dial their own servers
+    const Clock* clock = &SystemClock();
+    HttpOptions http;
+    std::chrono::milliseconds retryPause{1000};
+};
+
+}  // namespace kestrap

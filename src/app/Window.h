@@ -1,0 +1,61 @@
+#pragma once
+// What the program's logic may do to its main window. The Win32 implementation talks to
+// real controls; tests use a fake that records every call and answers message boxes from
+// a script. Every method may be called from the search thread as well as the UI thread.
+#include <string>
+#include <string_view>
+
+namespace kestrap {
+
+// Message box flags and answers, with the values of MB_* and ID* of <windows.h>.
+enum BoxFlags : unsigned {
+    BoxOk = 0x0,
+    BoxYesNoCancel = 0x3,
+    BoxYesNo = 0x4,
+    BoxIconError = 0x10,
+    BoxIconQuestion = 0x20,
+    BoxIconInformation = 0x40,
+};
+enum BoxAnswer : int { AnswerOk = 1, AnswerCancel = 2, AnswerYes = 6, AnswerNo = 7 };
+
+class Window {
+public:
+    virtual ~Window() = default;
+
+    // text of a control (status lines, edits, the combo box's edit field, buttons)
+    virtual std::string Text(int control) = 0;
+    virtual void SetText(int control, std::string_view text) = 0;
+    virtual void Enable(int control, bool enabled) = 0;
+
+    // a message box without owner window; returns the answer (AnswerYes, ...)
+    virtual int Ask(std::string_view text, std::string_view caption, unsigned flags) = 0;
+    // the shell's "open" verb on a file or URL
+    virtual void Open(std::string_view fileOrUrl) = 0;
+
+    // results list box
+    virtual void ListInsertTop(std::string_view text) = 0;
+    virtual void ListAppend(std::string_view text) = 0;
+    virtual void ListReset() = 0;
+    virtual std::string ListSelectedText() = 0;  // empty when nothing is selected
+
+    // results-file combo box; item indexes count from 0, -1 means none
+    virtual int ComboCount() = 0;
+    virtual std::string ComboItem(int index) = 0;
+    virtual int ComboAdd(std::string_view text) = 0;  // returns the new item's index
+    virtual void ComboSelect(int index) = 0;           // also shows it in the edit field
+    virtual int ComboSelected() = 0;
+
+    // progress bar
+    virtual void SetProgressRange(int maximum) = 0;
+    virtual void SetProgress(int position) = 0;
+
+    // restores the outer window size, in dialog units, and lays the controls out again
+    virtual void RestoreSize(int widthDialogUnits, int heightDialogUnits) = 0;
+
+    // writes a shell link into a special folder; false when the link object is unavailable
+    virtual bool CreateStartMenuShortcut(int folderCsidl, std::string_view linkName,
+                                         std::string_view target, std::string_view workingFolder,
+                                         std::string_view description) = 0;
+};
+
+}  // namespace kestrap

@@ -1,0 +1,23 @@
+#pragma once
+// File access that differs between Windows and POSIX. Paths are ANSI byte strings.
+#include <string>
+#include <string_view>
+
+namespace kestrap {
+
+// True for a file that exists and is neither hidden, nor a system file, nor a folder
+// (the FindFirstFileA test; on POSIX a name starting with "." counts as hidden).
+bool FileExists(const std::string& path);
+
+// Reads the whole file; false when it cannot be opened or read, or is larger than maxBytes.
+bool ReadWholeFile(const std::string& path, std::string& bytes, size_t maxBytes = 256u << 20);
+
+// Replaces the file's content atomically: writes a temporary file in the same folder,
+// flushes it and renames it over the target. False on any failure; the old file is then
+// untouched and no temporary file is left behind.
+bool WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+// The folder of the running executable, with its trailing separator.
+std::string ExecutableFolder();
+
+}  // namespace kestrap
