@@ -19,12 +19,6 @@ LayoutRecord* RecordOf(WindowLayout& layout, int id) {
     return &layout.controls[index];
 }
 
-bool IsComboBox(HWND control) {
-    char name[16] = {};
-    GetClassNameA(control, name, sizeof name);
-    return lstrcmpiA(name, "ComboBox") == 0;
-}
-
 BOOL CALLBACK CaptureChild(HWND child, LPARAM parameter) {
     auto& shell = *reinterpret_cast<MainWindowShell*>(parameter);
     // the combo box's own edit field carries a control id too; the id names the control
@@ -81,12 +75,10 @@ SIZE ClientSizeInDialogUnits(HWND dialog) {
 }
 
 Rect ControlRectInDialogUnits(HWND dialog, HWND control) {
+    // a combo box's window rectangle is its closed part; placing it at that height leaves
+    // its drop-down list as it is
     RECT r{};
-    // a combo box is sized with its drop-down list; its window rectangle is only the
-    // closed part, which would shrink the list to nothing on the next placement
-    if (!IsComboBox(control) ||
-        !SendMessageA(control, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&r)))
-        GetWindowRect(control, &r);
+    GetWindowRect(control, &r);
     MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
     const SIZE per1024 = PixelsPer1024(dialog);
     return {PixelsToDialogUnits(r.left, per1024.cx), PixelsToDialogUnits(r.top, per1024.cy),
@@ -101,14 +93,12 @@ void CaptureLayout(MainWindowShell& shell) {
     shell.layout.originClientHeight = client.cy;
     EnumChildWindows(dialog, CaptureChild, reinterpret_cast<LPARAM>(&shell));
 
-    // the minimum size goes through dialog units so that it matches a later restore
+    // the built size itself: taken through dialog units and back it can come out a pixel
+    // larger, and the window would then jump on the first drag and never return to it
     RECT outer{};
     GetWindowRect(dialog, &outer);
-    const SIZE per1024 = PixelsPer1024(dialog);
-    shell.layout.minTrackWidth =
-        DialogUnitsToPixelsX(dialog, PixelsToDialogUnits(outer.right - outer.left, per1024.cx));
-    shell.layout.minTrackHeight =
-        DialogUnitsToPixelsY(dialog, PixelsToDialogUnits(outer.bottom - outer.top, per1024.cy));
+    shell.layout.minTrackWidth = outer.right - outer.left;
+    shell.layout.minTrackHeight = outer.bottom - outer.top;
 }
 
 void CaptureLayoutOnce(MainWindowShell& shell) {
