@@ -5,7 +5,23 @@ from harness import (CITIES, CITIES_LABEL, IDNO, IDYES, LOAD, PROGRESS, RESULTS_
 
 UNSAVED_QUESTION = "You have unsaved results. Are you sure you want to exit without saving?"
 
-# Geometry in dialog units with the client area widened by 40 and heightened by 20.
+# Geometry in dialog units (x, y, w, h) as built, and with the client area widened by 40
+# and heightened by 20.
+BUILT = {
+    RESULTS_FILE_LABEL: (6, 7, 44, 10),
+    LOAD: (140, 5, 35, 15),
+    SAVE: (180, 5, 35, 15),
+    SEARCH: (255, 5, 55, 15),
+    RESULTS_LIST: (5, 25, 305, 65),
+    CITIES_LABEL: (5, 95, 70, 10),
+    CITIES: (5, 105, 180, 78),
+    TERMS_LABEL: (190, 95, 70, 10),
+    TERMS: (190, 105, 120, 78),
+    STATUS1: (5, 190, 305, 10),
+    STATUS2: (5, 200, 305, 10),
+    STATUS3: (5, 210, 305, 10),
+    PROGRESS: (5, 220, 305, 10),
+}
 GROWN = {
     RESULTS_FILE_LABEL: (6, 7, 44, 10),
     LOAD: (140, 5, 35, 15),
@@ -24,6 +40,7 @@ GROWN = {
 
 
 class WindowTest(Scenario):
+    maxDiff = None
 
     def test_close_prompt_with_unsaved_results(self):
         p = self.program
@@ -56,31 +73,39 @@ class WindowTest(Scenario):
         def to_pixels(units, unit):
             return (units * unit + 512) // 1024
 
-        def units_of(control):
-            x, y, w, h = p.rect(control)
-            return (to_units(x, unit_x), to_units(y, unit_y), to_units(w, unit_x), to_units(h, unit_y))
+        def assert_geometry(expected_units):
+            for control, expected in expected_units.items():
+                x, y, w, h = p.rect(control)
+                actual = (to_units(x, unit_x), to_units(y, unit_y),
+                          to_units(w, unit_x), to_units(h, unit_y))
+                if control == RESULTS_LIST:
+                    # a list box keeps whole lines, so it may come out up to a line short
+                    self.assertLessEqual(expected[3] - actual[3], 10, actual)
+                    self.assertLessEqual(actual[3], expected[3] + 1, actual)
+                    actual, expected = actual[:3], expected[:3]
+                for got, want in zip(actual, expected):
+                    self.assertLessEqual(abs(got - want), 1, (control, actual, expected))
+
+        def pixels_of_all():
+            return {control: p.rect(control) for control in (*GROWN, RESULTS_FILE)}
 
         width, height = p.client()
         self.assertEqual((to_units(width, unit_x), to_units(height, unit_y)), (315, 234))
-        initial = {control: p.rect(control) for control in (*GROWN, RESULTS_FILE)}
-        x, y, w, _ = initial[RESULTS_FILE]
-        self.assertEqual((to_units(x, unit_x), to_units(y, unit_y), to_units(w, unit_x)), (50, 5, 85))
+        assert_geometry(BUILT)
+        combo = p.rect(RESULTS_FILE)
 
-        p.resize(to_pixels(355, unit_x), to_pixels(254, unit_y))
-        for control, expected in GROWN.items():
-            actual = units_of(control)
-            if control == RESULTS_LIST:
-                # a list box keeps whole lines, so its height may come out a line short
-                self.assertLessEqual(abs(actual[3] - expected[3]), 10, actual)
-                actual, expected = actual[:3], expected[:3]
-            for got, want in zip(actual, expected):
-                self.assertLessEqual(abs(got - want), 1, (control, actual, expected))
+        grown = (to_pixels(355, unit_x), to_pixels(254, unit_y))
+        p.resize(*grown)
+        self.assertEqual(p.client(), grown)
+        assert_geometry(GROWN)
         # the combo box's height is that of its edit field; where it is and its width count
-        self.assertEqual(p.rect(RESULTS_FILE)[:3], initial[RESULTS_FILE][:3])
+        self.assertEqual(p.rect(RESULTS_FILE)[:3], combo[:3])
 
-        # back to the first size, every control is exactly where it was
-        p.resize(width, height)
-        self.assertEqual({control: p.rect(control) for control in initial}, initial)
+        # every layout starts from the recorded geometry: nothing drifts over resizes
+        at_grown = pixels_of_all()
+        p.resize(width + 333, height + 177)
+        p.resize(*grown)
+        self.assertEqual(pixels_of_all(), at_grown)
 
         # the window cannot be made smaller than at its start
         p.resize(width - 100, height - 80)
