@@ -1,0 +1,79 @@
+#include "store/Results.h"
+
+#include "app/State.h"
+#include "app/Window.h"
+#include "common/Text.h"
+
+namespace kestrap {
+
+namespace {
+
+constexpr std::string_view FieldSeparator = "||";
+constexpr size_t ListBoxTextLimit = 511;
+
+}  // namespace
+
+std::string_view ResultField(std::string_view entry, int n) {
+    if (n < 1) return {};
+    size_t start = 0;
+    for (int field = 1; field < n; ++field) {
+        size_t separator = entry.find(FieldSeparator, start);
+        if (separator == std::string_view::npos) return {};
+        start = separator + FieldSeparator.size();
+    }
+    size_t end = entry.find(FieldSeparator, start);
+    if (end == std::string_view::npos) end = entry.size();
+    return StripBlanks(entry.substr(start, end - start));
+}
+
+bool IsTaggedNew(std::string_view entry) {
+    return ResultField(entry, 4) == "NEW";
+}
+
+bool FindResultByLink(const AppState& state, std::string_view link) {
+    return state.results.ContainsLink(link);
+}
+
+bool AddNewResult(AppState& state, Window& window, std::string_view date, std::string_view title,
+                  std::string_view link) {
+    std::string entry;
+    entry.reserve(date.size() + title.size() + link.size() + 16);
+    entry.append(date).append(" || ").append(title).append(" || ").append(link).append(" || NEW");
+    std::string shown = entry.substr(0, ListBoxTextLimit);
+    if (!state.results.Append(std::move(entry))) return false;
+    state.unsavedResults = 1;
+    ++state.newResultsFound;
+    window.ListInsertTop(shown);
+    return true;
+}
+
+void ResetResults(AppState& state, Window& window) {
+    state.results.Clear();
+    window.ListReset();
+}
+
+bool AppendLoadedResult(AppState& state, Window& window, std::string entry) {
+    std::string shown = entry;
+    if (!state.results.Append(std::move(entry))) return false;
+    window.ListAppend(shown);
+    return true;
+}
+
+void SortResultsNewestFirst(AppState& state) {
+    state.results.SortDescending();
+}
+
+void ClearResults(AppState& state, Window& window) {
+    state.results.Clear();
+    window.ListReset();
+    window.Ask("List cleared. You can save your fresh results after your next search.",
+               "List cleared", BoxOk | BoxIconInformation);
+}
+
+void OpenResultLink(Window& window) {
+    std::string line = window.ListSelectedText();
+    std::string_view link = ResultField(line, 3);
+    if (link.substr(0, 4) == "http") window.Open(link);
+}
+
+}  // namespace kestrap

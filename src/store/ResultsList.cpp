@@ -1,0 +1,57 @@
+#include "store/ResultsList.h"
+
+#include <algorithm>
+#include <functional>
+
+#include "store/Results.h"
+
+namespace kestrap {
+
+int ResultsList::Count() const {
+    std::lock_guard guard(lock_);
+    return static_cast<int>(entries_.size());
+}
+
+bool ResultsList::ContainsLink(std::string_view link) const {
+    std::lock_guard guard(lock_);
+    return links_.find(std::string(link)) != links_.end();
+}
+
+bool ResultsList::Append(std::string entry) {
+    std::lock_guard guard(lock_);
+    if (entries_.size() >= static_cast<size_t>(MaxResults)) return false;
+    IndexLink(entry);
+    entries_.push_back(std::move(entry));
+    return true;
+}
+
+void ResultsList::Clear() {
+    std::lock_guard guard(lock_);
+    entries_.clear();
+    links_.clear();
+}
+
+std::vector<std::string> ResultsList::Entries() const {
+    std::lock_guard guard(lock_);
+    return entries_;
+}
+
+void ResultsList::Replace(std::vector<std::string> entries) {
+    if (entries.size() > static_cast<size_t>(MaxResults)) entries.resize(MaxResults);
+    std::lock_guard guard(lock_);
+    entries_ = std::move(entries);
+    links_.clear();
+    for (const auto& entry : entries_) IndexLink(entry);
+}
+
+void ResultsList::SortDescending() {
+    std::lock_guard guard(lock_);
+    // std::string compares bytes as unsigned, and a prefix sorts below the longer text
+    std::sort(entries_.begin(), entries_.end(), std::greater<>());
+}
+
+void ResultsList::IndexLink(const std::string& entry) {
+    links_.emplace(ResultField(entry, 3));
+}
+
+}  // namespace kestrap

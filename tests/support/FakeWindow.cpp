@@ -1,0 +1,228 @@
+#include "FakeWindow.h"
+
+#include "app/ControlIds.h"
+
+namespace kestrap {
+
+std::string FakeWindow::Text(int control) {
+    std::lock_guard guard(lock_);
+    auto found = texts_.find(control);
+    return found == texts_.end() ? std::string() : found->second;
+}
+
+void FakeWindow::SetText(int control, std::string_view text) {
+    std::lock_guard guard(lock_);
+    texts_[control] = std::string(text);
+    Record("SetText " + std::to_string(control) + " " + std::string(text));
+}
+
+void FakeWindow::Enable(int control, bool enabled) {
+    std::lock_guard guard(lock_);
+    enabled_[control] = enabled;
+    Record("Enable " + std::to_string(control) + (enabled ? " on" : " off"));
+}
+
+int FakeWindow::Ask(std::string_view text, std::string_view caption, unsigned flags) {
+    std::lock_guard guard(lock_);
+    asks_.push_back({std::string(text), std::string(caption), flags});
+    Record("Ask " + std::string(caption) + ": " + std::string(text));
+    if (!answers_.empty()) {
+        int answer = answers_.front();
+        answers_.pop_front();
+        return answer;
+    }
+    if (defaultAnswer_ != 0) return defaultAnswer_;
+    return (flags & 0xF) == BoxOk ? AnswerOk : AnswerCancel;
+}
+
+void FakeWindow::Open(std::string_view fileOrUrl) {
+    std::lock_guard guard(lock_);
+    opened_.emplace_back(fileOrUrl);
+    Record("Open " + std::string(fileOrUrl));
+}
+
+void FakeWindow::ListInsertTop(std::string_view text) {
+    std::lock_guard guard(lock_);
+    listItems_.insert(listItems_.begin(), std::string(text));
+    // the selection stays on its line, which moves down by one
+    if (listSelected_ >= 0) ++listSelected_;
+    Record("ListInsertTop " + std::string(text));
+}
+
+void FakeWindow::ListAppend(std::string_view text) {
+    std::lock_guard guard(lock_);
+    listItems_.emplace_back(text);
+    Record("ListAppend " + std::string(text));
+}
+
+void FakeWindow::ListReset() {
+    std::lock_guard guard(lock_);
+    listItems_.clear();
+    listSelected_ = -1;
+    Record("ListReset");
+}
+
+std::string FakeWindow::ListSelectedText() {
+    std::lock_guard guard(lock_);
+    Record("ListSelectedText");
+    if (listSelected_ < 0 || listSelected_ >= static_cast<int>(listItems_.size())) return {};
+    return listItems_[listSelected_];
+}
+
+int FakeWindow::ComboCount() {
+    std::lock_guard guard(lock_);
+    return static_cast<int>(comboItems_.size());
+}
+
+std::string FakeWindow::ComboItem(int index) {
+    std::lock_guard guard(lock_);
+    if (index < 0 || index >= static_cast<int>(comboItems_.size())) return {};
+    return comboItems_[index];
+}
+
+int FakeWindow::ComboAdd(std::string_view text) {
+    std::lock_guard guard(lock_);
+    comboItems_.emplace_back(text);
+    Record("ComboAdd " + std::string(text));
+    return static_cast<int>(comboItems_.size()) - 1;
+}
+
+void FakeWindow::ComboSelect(int index) {
+    std::lock_guard guard(lock_);
+    Record("ComboSelect " + std::to_string(index));
+    // like CB_SETCURSEL: an index outside the items clears the selection and the edit field
+    if (index < 0 || index >= static_cast<int>(comboItems_.size())) {
+        comboSelected_ = -1;
+        texts_[IDC_RESULTS_FILE].clear();
+        return;
+    }
+    comboSelected_ = index;
+    texts_[IDC_RESULTS_FILE] = comboItems_[index];
+}
+
+int FakeWindow::ComboSelected() {
+    std::lock_guard guard(lock_);
+    return comboSelected_;
+}
+
+void FakeWindow::SetProgressRange(int maximum) {
+    std::lock_guard guard(lock_);
+    progressMaximum_ = maximum;
+    Record("SetProgressRange " + std::to_string(maximum));
+}
+
+void FakeWindow::SetProgress(int position) {
+    std::lock_guard guard(lock_);
+    progressPosition_ = position;
+    Record("SetProgress " + std::to_string(position));
+}
+
+void FakeWindow::RestoreSize(int widthDialogUnits, int heightDialogUnits) {
+    std::lock_guard guard(lock_);
+    restoredSizes_.push_back({widthDialogUnits, heightDialogUnits});
+    Record("RestoreSize " + std::to_string(widthDialogUnits) + " " +
+           std::to_string(heightDialogUnits));
+}
+
+bool FakeWindow::CreateStartMenuShortcut(int folderCsidl, std::string_view linkName,
+                                         std::string_view target, std::string_view workingFolder,
+                                         std::string_view description) {
+    std::lock_guard guard(lock_);
+    shortcuts_.push_back({folderCsidl, std::string(linkName), std::string(target),
+                          std::string(workingFolder), std::string(description)});
+    Record("CreateStartMenuShortcut " + std::to_string(folderCsidl) + " " + std::string(linkName));
+    return shortcutResult_;
+}
+
+void FakeWindow::QueueAnswer(int answer) {
+    std::lock_guard guard(lock_);
+    answers_.push_back(answer);
+}
+
+void FakeWindow::SetDefaultAnswer(int answer) {
+    std::lock_guard guard(lock_);
+    defaultAnswer_ = answer;
+}
+
+void FakeWindow::SetShortcutResult(bool created) {
+    std::lock_guard guard(lock_);
+    shortcutResult_ = created;
+}
+
+void FakeWindow::SelectListItem(int index) {
+    std::lock_guard guard(lock_);
+    listSelected_ = index < static_cast<int>(listItems_.size()) ? index : -1;
+}
+
+void FakeWindow::TypeResultsFileName(std::string_view text) {
+    std::lock_guard guard(lock_);
+    texts_[IDC_RESULTS_FILE] = std::string(text);
+    comboSelected_ = -1;
+}
+
+bool FakeWindow::IsEnabled(int control) const {
+    std::lock_guard guard(lock_);
+    auto found = enabled_.find(control);
+    return found == enabled_.end() || found->second;
+}
+
+std::vector<std::string> FakeWindow::Calls() const {
+    std::lock_guard guard(lock_);
+    return calls_;
+}
+
+void FakeWindow::ClearCalls() {
+    std::lock_guard guard(lock_);
+    calls_.clear();
+}
+
+std::vector<FakeWindow::AskCall> FakeWindow::Asks() const {
+    std::lock_guard guard(lock_);
+    return asks_;
+}
+
+std::vector<std::string> FakeWindow::Opened() const {
+    std::lock_guard guard(lock_);
+    return opened_;
+}
+
+std::vector<FakeWindow::Size> FakeWindow::RestoredSizes() const {
+    std::lock_guard guard(lock_);
+    return restoredSizes_;
+}
+
+std::vector<FakeWindow::ShortcutCall> FakeWindow::Shortcuts() const {
+    std::lock_guard guard(lock_);
+    return shortcuts_;
+}
+
+std::vector<std::string> FakeWindow::ListItems() const {
+    std::lock_guard guard(lock_);
+    return listItems_;
+}
+
+int FakeWindow::ListSelected() const {
+    std::lock_guard guard(lock_);
+    return listSelected_;
+}
+
+std::vector<std::string> FakeWindow::ComboItems() const {
+    std::lock_guard guard(lock_);
+    return comboItems_;
+}
+
+int FakeWindow::ProgressMaximum() const {
+    std::lock_guard guard(lock_);
+    return progressMaximum_;
+}
+
+int FakeWindow::ProgressPosition() const {
+    std::lock_guard guard(lock_);
+    return progressPosition_;
+}
+
+void FakeWindow::Record(std::string call) {
+    calls_.push_back(std::move(call));
+}
+
+}  // namespace kestrap

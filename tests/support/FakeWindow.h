@@ -1,0 +1,100 @@
+#pragma once
+// A window for tests: models every control's text and enabled state, the list box, the
+// combo box and the progress bar, records every call in order and answers message boxes
+// from a script. Safe to call from the search thread and the test thread at once.
+#include <deque>
+#include <map>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/Window.h"
+
+namespace kestrap {
+
+class FakeWindow : public Window {
+public:
+    struct AskCall {
+        std::string text;
+        std::string caption;
+        unsigned flags = 0;
+    };
+    struct ShortcutCall {
+        int folderCsidl = 0;
+        std::string linkName, target, workingFolder, description;
+    };
+    struct Size {
+        int width = 0, height = 0;
+    };
+
+    // Window
+    std::string Text(int control) override;
+    void SetText(int control, std::string_view text) override;
+    void Enable(int control, bool enabled) override;
+    int Ask(std::string_view text, std::string_view caption, unsigned flags) override;
+    void Open(std::string_view fileOrUrl) override;
+    void ListInsertTop(std::string_view text) override;
+    void ListAppend(std::string_view text) override;
+    void ListReset() override;
+    std::string ListSelectedText() override;
+    int ComboCount() override;
+    std::string ComboItem(int index) override;
+    int ComboAdd(std::string_view text) override;
+    void ComboSelect(int index) override;
+    int ComboSelected() override;
+    void SetProgressRange(int maximum) override;
+    void SetProgress(int position) override;
+    void RestoreSize(int widthDialogUnits, int heightDialogUnits) override;
+    bool CreateStartMenuShortcut(int folderCsidl, std::string_view linkName,
+                                 std::string_view target, std::string_view workingFolder,
+                                 std::string_view description) override;
+
+    // Script: answers for the next message boxes, in order. With the queue empty an OK
+    // box gets AnswerOk and any other box AnswerCancel, unless a default answer is set.
+    void QueueAnswer(int answer);
+    void SetDefaultAnswer(int answer);
+    void SetShortcutResult(bool created);
+
+    // What a user does: pick a list line (-1 for none), type into the combo's edit field
+    // (which drops its list selection, unlike SetText).
+    void SelectListItem(int index);
+    void TypeResultsFileName(std::string_view text);
+
+    // What happened
+    bool IsEnabled(int control) const;  // controls start enabled
+    std::vector<std::string> Calls() const;  // e.g. "SetText 1013 Searching..."
+    void ClearCalls();
+    std::vector<AskCall> Asks() const;
+    std::vector<std::string> Opened() const;
+    std::vector<Size> RestoredSizes() const;
+    std::vector<ShortcutCall> Shortcuts() const;
+    std::vector<std::string> ListItems() const;
+    int ListSelected() const;
+    std::vector<std::string> ComboItems() const;
+    int ProgressMaximum() const;
+    int ProgressPosition() const;
+
+private:
+    void Record(std::string call);  // lock held
+
+    mutable std::mutex lock_;
+    std::vector<std::string> calls_;
+    std::map<int, std::string> texts_;
+    std::map<int, bool> enabled_;
+    std::deque<int> answers_;
+    int defaultAnswer_ = 0;  // 0: by the box's buttons
+    bool shortcutResult_ = true;
+    std::vector<AskCall> asks_;
+    std::vector<std::string> opened_;
+    std::vector<Size> restoredSizes_;
+    std::vector<ShortcutCall> shortcuts_;
+    std::vector<std::string> listItems_;
+    int listSelected_ = -1;
+    std::vector<std::string> comboItems_;
+    int comboSelected_ = -1;
+    int progressMaximum_ = 100;
+    int progressPosition_ = 0;
+};
+
+}  // namespace kestrap
