@@ -81,13 +81,18 @@ bool ReadFileStart(const std::string& path, std::string& bytes, size_t maxBytes,
 }
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
+    // Windows refuses to replace a read-only file, Wine does not: ask first so both keep it
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+        return false;
+    }
     char temporary[MAX_PATH + 1] = {};
     if (GetTempFileNameA(FolderOf(path).c_str(), "kst", 0, temporary) == 0) return false;
     OwnedFile file(CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
     bool written = file.valid() && WriteAll(file.get(), bytes) && FlushFileBuffers(file.get());
     written = file.Close() && written;
-    // MoveFileExA refuses to replace a read-only file, which keeps it as the user marked it
     if (!written || !MoveFileExA(temporary, path.c_str(),
                                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         DeleteFileA(temporary);
