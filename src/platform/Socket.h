@@ -1,0 +1,70 @@
+#pragma once
+// TCP connections, the one piece of networking that differs between Windows and POSIX.
+// Every wait is bounded by the caller; sockets never block a thread on their own.
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace kestrap {
+
+// A Winsock SOCKET or a POSIX file descriptor; NoSocket when there is none.
+using SocketHandle = std::uintptr_t;
+constexpr SocketHandle NoSocket = ~SocketHandle{0};
+
+// Makes the platform's socket layer ready (WSAStartup once per process); safe to call
+// from any thread, any number of times. False when sockets are unavailable.
+bool StartSockets();
+
+// One TCP connection, closed when the object goes away.
+class Connection {
+public:
+    Connection() = default;
+    explicit Connection(SocketHandle handle) : handle(handle) {}
+    Connection(Connection&& other) noexcept : handle(other.handle) { other.handle = NoSocket; }
+    Connection& operator=(Connection&& other) noexcept {
+        if (this != &other) {
+            Close();
+            handle = other.handle;
+            other.handle = NoSocket;
+        }
+        return *this;
+    }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+    ~Connection() { Close(); }
+
+    bool IsOpen() const { return handle != NoSocket; }
+    SocketHandle NativeHandle() const { return handle; }
+
+    // Sends all of `bytes`, waiting at most `wait` for the socket to take them.
+    // False when the wait expires or the connection fails.
+    bool Send(std::string_view bytes, std::chrono::milliseconds wait);
+
+    // Waits at most `wait` for data and reads up to `capacity` bytes of it. 0 when the
+    // peer has closed, nothing arrived in time, or the connection failed.
+    size_t Receive(char* buffer, size_t capacity, std::chrono::milliseconds wait);
+
+    void Close();
+
+private:
+    SocketHandle handle = NoSocket;
+};
+
+// Connects to `port` of the first IPv4 address that the resolver gives for `host` (a
+// name or a dotted address). Connection set-up waits at most `limit`; the result is
+// closed when the host does not resolve or cannot be reached.
+Connection ConnectTcp(std::string_view host, std::uint16_t port, std::chrono::milliseconds limit);
+
+// How a fetch reaches a host; tests substitute their own.
+class Dialer {
+public:
+    virtual ~Dialer() = default;
+    // A connection to the host's web server, or a closed one; set-up waits at most `limit`.
+    virtual Connection Dial(std::string_view host, std::chrono::milliseconds limit) const = 0;
+};
+
+// Resolves the host and connects to port 80.
+const Dialer& DefaultDialer();
+
+}  // namespace kestrap

@@ -1,0 +1,220 @@
+#include "search/Feed.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "FeedFixtures.h"
+
+namespace kestrap {
+namespace {
+
+using namespace fixtures;
+
+constexpr std::string_view craigslistHost = "toronto.craigslist.org";
+constexpr std::string_view kijijiHost = "montreal.kijiji.ca";
+
+TEST(UrlEncodeTerm, SpacesLettersAndEscapes) {
+    EXPECT_EQ(UrlEncodeTerm("red bike"), "red+bike");
+    EXPECT_EQ(UrlEncodeTerm("\"red bike\""), "%22red+bike%22");
+    EXPECT_EQ(UrlEncodeTerm(""), "+");
+    EXPECT_EQ(UrlEncodeTerm("AZaz09.-"), "AZaz09.-");
+    EXPECT_EQ(UrlEncodeTerm("a&b+c_d,e/f?"), "a%26b%2Bc%5Fd%2Ce%2Ff%3F");
+    EXPECT_EQ(UrlEncodeTerm("caf\xE9\x01\xFF"), "caf%E9%01%FF");
+    EXPECT_EQ(UrlEncodeTerm("\r\n"), "%0D%0A");
+}
+
+TEST(BuildFeedQuery, BareCityIsACraigslistHost) {
+    const FeedQuery query = BuildFeedQuery("red bike", "toronto", "sss");
+    EXPECT_TRUE(query.fetch);
+    EXPECT_EQ(query.host, "toronto.craigslist.org");
+    EXPECT_EQ(query.path, "/search/sss?query=red+bike&format=rss");
+}
+
+TEST(BuildFeedQuery, CraigslistHostInMixedCaseIsSentLowerCase) {
+    const FeedQuery query = BuildFeedQuery("bike", "SFBay.CraigsList.org", "bik");
+    EXPECT_TRUE(query.fetch);
+    EXPECT_EQ(query.host, "sfbay.craigslist.org");
+    EXPECT_EQ(query.path, "/search/bik?query=bike&format=rss");
+}
+
+TEST(BuildFeedQuery, NumericSectionOnCraigslistFetchesNothing) {
+    EXPECT_FALSE(BuildFeedQuery("bike", "toronto", "100027").fetch);
+    EXPECT_FALSE(BuildFeedQuery("bike", "toronto.craigslist.org", "  5").fetch);
+    // only a value above zero is a category of the other site
+    const FeedQuery zero = BuildFeedQuery("bike", "toronto", "0");
+    EXPECT_TRUE(zero.fetch);
+    EXPECT_EQ(zero.path, "/search/0?query=bike&format=rss");
+    EXPECT_TRUE(BuildFeedQuery("bike", "toronto", "-3").fetch);
+    EXPECT_EQ(BuildFeedQuery("bike", "toronto", "").path, "/search/?query=bike&format=rss");
+}
+
+TEST(BuildFeedQuery, KijijiCategoryPart) {
+    const FeedQuery all = BuildFeedQuery("red bike", "montreal.kijiji.ca", "sss");
+    EXPECT_TRUE(all.fetch);
+    EXPECT_EQ(all.host, "montreal.kijiji.ca");
+    EXPECT_EQ(all.path, "/f-SearchAdRss?Keyword=red+bike");
+    EXPECT_EQ(BuildFeedQuery("bike", "montreal.kijiji.ca", "").path, "/f-SearchAdRss?Keyword=bike");
+    EXPECT_EQ(BuildFeedQuery("bike", "Montreal.Kijiji.ca", "100027").path,
+              "/f-SearchAdRss?CatId=100027&Keyword=bike");
+    EXPECT_EQ(BuildFeedQuery("bike", "Montreal.Kijiji.ca", "100027").host, "montreal.kijiji.ca");
+}
+
+TEST(BuildFeedQuery, CraigslistWinsWhenBothSitesAreNamed) {
+    const FeedQuery query = BuildFeedQuery("bike", "kijiji.craigslist.org", "sss");
+    EXPECT_EQ(query.host, "kijiji.craigslist.org");
+    EXPECT_EQ(query.path, "/search/sss?query=bike&format=rss");
+}
+
+TEST(ScanFeed, CraigslistFeedOfTwentyFiveItems) {
+    FeedStore store;
+    ASSERT_EQ(ScanFeed(CraigslistFeed(25), craigslistHost, store), 25);
+    ASSERT_EQ(store.items.size(), 25u);
+    EXPECT_FALSE(store.cut);
+    for (int n = 1; n <= 25; ++n) {
+        const FeedItem& item = store.items[n - 1];
+        EXPECT_EQ(item.title, CraigslistTitle(n));
+        EXPECT_EQ(item.link, CraigslistLink(n));
+        EXPECT_EQ(item.date, CraigslistDate(n).substr(0, 10));
+    }
+}
+
+TEST(ScanFeed, KijijiFeedDatesAreNormalised) {
+    FeedStore store;
+    ASSERT_EQ(ScanFeed(KijijiFeed(3), kijijiHost, store), 3);
+    EXPECT_EQ(store.items[0].title, KijijiTitle(1));
+    EXPECT_EQ(store.items[0].link, KijijiLink(1));
+    EXPECT_EQ(store.items[0].date, "2009-02-02");
+    EXPECT_EQ(store.items[2].date, "2009-02-04");
+}
+
+TEST(ScanFeed, HostChoosesTheRules) {
+    FeedStore store;
+    // the Kijiji start marker is absent from a Craigslist feed and the other way round
+    EXPECT_EQ(ScanFeed(CraigslistFeed(3), kijijiHost, store), 0);
+    EXPECT_EQ(ScanFeed(KijijiFeed(3), craigslistHost, store), 0);
+    EXPECT_EQ(ScanFeed(CraigslistFeed(3), "example.com", store), 0);
+    EXPECT_TRUE(store.items.empty());
+}
+
+TEST(ScanFeed, AnswersThatAreNoFeed) {
+    FeedStore store;
+    const std::string errorPage =
+        "HTTP/1.0 404 Not Found\r\n\r\n<html><head><title>404 Not Found</title></head></html>";
+    EXPECT_EQ(ScanFeed(errorPage, craigslistHost, store), 0);
+    EXPECT_EQ(ScanFeed("", craigslistHost, store), 0);
+    EXPECT_EQ(ScanFeed("</channel> no items here", craigslistHost, store), 0);
+    std::string withoutImage = KijijiFeed(4);
+    withoutImage.replace(withoutImage.find("</image>"), 8, "</img>");
+    EXPECT_EQ(ScanFeed(withoutImage, kijijiHost, store), 0);
+    EXPECT_TRUE(store.items.empty());
+}
+
+TEST(ScanFeed, TitlesBeforeTheStartMarkerAreNoItems) {
+    FeedStore store;
+    const std::string feed = "<title>channel</title></channel><title>one</title><link>L1</link></item>";
+    ASSERT_EQ(ScanFeed(feed, craigslistHost, store), 1);
+    EXPECT_EQ(store.items[0].title, "one");
+    EXPECT_EQ(store.items[0].link, "L1");
+}
+
+TEST(ScanFeed, CdataWrapperOnlyAtTheStartOfTheTitle) {
+    FeedStore store;
+    const std::string feed =
+        "</channel>"
+        "<title><![CDATA[wrapped & raw]]></title></item>"
+        "<title>plain <![CDATA[inner]]> text</title></item>"
+        "<title><![CDATA[unclosed</title><description><![CDATA[desc]]></description></item>"
+        "<title>&lt;b&gt;</title></item>";
+    ASSERT_EQ(ScanFeed(feed, craigslistHost, store), 4);
+    EXPECT_EQ(store.items[0].title, "wrapped & raw");
+    EXPECT_EQ(store.items[1].title, "plain <![CDATA[inner]]> text");
+    // the "]]>" of a later element does not close the title's wrapper
+    EXPECT_EQ(store.items[2].title, "unclosed");
+    EXPECT_EQ(store.items[3].title, "&lt;b&gt;");
+}
+
+TEST(ScanFeed, MissingFieldsComeFromLaterItems) {
+    FeedStore store;
+    const std::string feed =
+        "</channel>"
+        "<item><title>A</title><dc:date>2008-01-01T00</dc:date></item>"
+        "<item><title>B</title><link>LB</link></item>"
+        "<item><title>C</title><link>LC</link><dc:date>2008-03-03T00</dc:date></item>"
+        "<item><title>D</title></item>";
+    ASSERT_EQ(ScanFeed(feed, craigslistHost, store), 4);
+    EXPECT_EQ(store.items[0].link, "LB");
+    EXPECT_EQ(store.items[0].date, "2008-01-01");
+    EXPECT_EQ(store.items[1].date, "2008-03-03");
+    EXPECT_EQ(store.items[2].link, "LC");
+    EXPECT_EQ(store.items[3].link, "");
+    EXPECT_EQ(store.items[3].date, "");
+}
+
+TEST(ScanFeed, MissingClosingTagRunsToTheEnd) {
+    FeedStore store;
+    const std::string feed = "</channel><item><title>A</title><link>LA</item><title>B</title><link>LB</link></item>";
+    ASSERT_EQ(ScanFeed(feed, craigslistHost, store), 2);
+    EXPECT_EQ(store.items[0].link, "LA</item><title>B</title><link>LB");
+    EXPECT_EQ(store.items[1].link, "LB");
+    ASSERT_EQ(ScanFeed("</channel><title>to the end", craigslistHost, store), 1);
+    EXPECT_EQ(store.items[0].title, "to the end");
+}
+
+TEST(ScanFeed, ItemWithoutClosingTagIsReadOnce) {
+    FeedStore store;
+    EXPECT_EQ(ScanFeed("</channel><title>A</title><link>L</link><title>B</title>", craigslistHost, store), 1);
+    ASSERT_EQ(store.items.size(), 1u);
+    EXPECT_EQ(store.items[0].title, "A");
+
+    // only the last item lacks it: every item is read, none twice
+    std::string feed = CraigslistFeed(3);
+    feed.erase(feed.rfind("</item>"), 7);
+    ASSERT_EQ(ScanFeed(feed, craigslistHost, store), 3);
+    EXPECT_EQ(store.items[2].title, CraigslistTitle(3));
+}
+
+TEST(ScanFeed, ExtraTitlesInAnItemLeaveEmptyPassesAtTheEnd) {
+    FeedStore store;
+    // two titles, one item: the count is fixed by the titles, the second pass finds nothing
+    ASSERT_EQ(ScanFeed("</channel><title>A<title>B</title><link>L</link></item>", craigslistHost, store), 2);
+    EXPECT_EQ(store.items[0].title, "A<title>B");
+    EXPECT_EQ(store.items[1].title, "");
+    EXPECT_EQ(store.items[1].link, "");
+}
+
+TEST(ScanFeed, AtMostFiveHundredItems) {
+    FeedStore store;
+    EXPECT_EQ(ScanFeed(CraigslistFeed(500, 10), craigslistHost, store), 500);
+    EXPECT_FALSE(store.cut);
+    ASSERT_EQ(ScanFeed(CraigslistFeed(501, 10), craigslistHost, store), 500);
+    EXPECT_TRUE(store.cut);
+    EXPECT_EQ(store.items.back().link, CraigslistLink(500));
+    // a later scan starts afresh
+    EXPECT_EQ(ScanFeed(KijijiFeed(2), kijijiHost, store), 2);
+    EXPECT_FALSE(store.cut);
+}
+
+TEST(ScanFeed, FieldsWithoutEndStayBounded) {
+    // every title runs to the end of a large answer: each stored copy is cut
+    std::string feed = "</channel>";
+    for (int i = 0; i < 600; ++i) feed += "<title>x</item>";
+    feed += std::string(1 << 20, 'x');
+    FeedStore store;
+    ASSERT_EQ(ScanFeed(feed, craigslistHost, store), 500);
+    EXPECT_TRUE(store.cut);
+    for (const FeedItem& item : store.items) {
+        EXPECT_LE(item.title.size(), 4096u);
+        EXPECT_EQ(item.title.substr(0, 8), "x</item>");
+    }
+}
+
+TEST(ScanFeed, KijijiItemWithoutDate) {
+    FeedStore store;
+    const std::string feed = "</image><item><title>T</title><link>L</link></item>";
+    ASSERT_EQ(ScanFeed(feed, kijijiHost, store), 1);
+    EXPECT_EQ(store.items[0].date, "-00-00");
+}
+
+}  // namespace
+}  // namespace kestrap

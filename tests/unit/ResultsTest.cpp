@@ -1,0 +1,182 @@
+// The results list: entry fields, the link index against a plain scan, capacity, and the
+// operations that touch the list box.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "FakeWindow.h"
+#include "app/State.h"
+#include "store/Results.h"
+
+namespace kestrap {
+namespace {
+
+TEST(ResultField, SplitsAtBarsAndStripsOnlySpaces) {
+    std::string entry = "2008-01-15 || Red bike, like new || http://a/1.html || NEW";
+    EXPECT_EQ(ResultField(entry, 1), "2008-01-15");
+    EXPECT_EQ(ResultField(entry, 2), "Red bike, like new");
+    EXPECT_EQ(ResultField(entry, 3), "http://a/1.html");
+    EXPECT_EQ(ResultField(entry, 4), "NEW");
+    EXPECT_EQ(ResultField(entry, 5), "");
+    EXPECT_EQ(ResultField("d ||\ttitle\t|| l", 2), "\ttitle\t");
+    EXPECT_EQ(ResultField("d |||| l", 2), "");
+    EXPECT_TRUE(IsTaggedNew(entry));
+    EXPECT_FALSE(IsTaggedNew("d || t || l || new"));
+    EXPECT_FALSE(IsTaggedNew("d || t || l"));
+}
+
+TEST(ResultField, TitleWithBarsShiftsTheLink) {
+    std::string entry = "2008-01-15 || a || b || http://a/1.html || NEW";
+    EXPECT_EQ(ResultField(entry, 3), "b");
+    AppState state;
+    FakeWindow window;
+    ASSERT_TRUE(AddNewResult(state, window, "2008-01-15", "a || b", "http://a/1.html"));
+    EXPECT_TRUE(FindResultByLink(state, "b"));
+    EXPECT_FALSE(FindResultByLink(state, "http://a/1.html"));
+}
+
+TEST(AddNewResult, TagsRaisesFlagsAndShowsOnTop) {
+    AppState state;
+    FakeWindow window;
+    window.ListAppend("loaded");
+    ASSERT_TRUE(AddNewResult(state, window, "2008-01-15", "Red bike", "http://a/1.html"));
+    ASSERT_TRUE(AddNewResult(state, window, "2008-01-16", "Blue bike", "http://a/2.html"));
+    EXPECT_EQ(state.unsavedResults, 1);
+    EXPECT_EQ(state.newResultsFound, 2);
+    auto entries = state.results.Entries();
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0], "2008-01-15 || Red bike || http://a/1.html || NEW");
+    auto shown = window.ListItems();
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_EQ(shown[0], "2008-01-16 || Blue bike || http://a/2.html || NEW");
+    EXPECT_EQ(shown[2], "loaded");
+}
+
+TEST(AddNewResult, ListBoxGetsAtMost511BytesButTheListKeepsAll) {
+    AppState state;
+    FakeWindow window;
+    std::string title(600, 'x');
+    ASSERT_TRUE(AddNewResult(state, window, "2008-01-15", title, "http://a/1.html"));
+    EXPECT_EQ(window.ListItems().at(0).size(), 511u);
+    EXPECT_EQ(state.results.Entries().at(0).size(), 10 + 4 + 600 + 4 + 15 + 7u);
+    EXPECT_TRUE(FindResultByLink(state, "http://a/1.html"));
+}
+
+TEST(FindResultByLink, ComparesExactly) {
+    AppState state;
+    FakeWindow window;
+    ASSERT_TRUE(AppendLoadedResult(state, window, "2008-01-15 || t ||  http://a/1.html  "));
+    EXPECT_TRUE(FindResultByLink(state, "http://a/1.html"));
+    EXPECT_FALSE(FindResultByLink(state, "HTTP://a/1.html"));
+    EXPECT_FALSE(FindResultByLink(state, " http://a/1.html"));
+    EXPECT_EQ(state.unsavedResults, 0);
+    EXPECT_EQ(window.ListItems().back(), "2008-01-15 || t ||  http://a/1.html  ");
+    ResetResults(state, window);
+    EXPECT_FALSE(FindResultByLink(state, "http://a/1.html"));
+    EXPECT_TRUE(window.ListItems().empty());
+}
+
+TEST(ResultsCapacity, AppendStopsAtTheLimitWithoutSideEffects) {
+    AppState state;
+    FakeWindow window;
+    for (int i = 0; i < MaxResults; ++i)
+        ASSERT_TRUE(AppendLoadedResult(state, window, "2008-01-15 || t || l" + std::to_string(i)));
+    EXPECT_FALSE(AppendLoadedResult(state, window, "2008-01-15 || t || extra"));
+    EXPECT_FALSE(AddNewResult(state, window, "2008-01-15", "t", "new"));
+    EXPECT_EQ(state.results.Count(), MaxResults);
+    EXPECT_EQ(window.ListItems().size(), static_cast<size_t>(MaxResults));
+    EXPECT_EQ(state.newResultsFound, 0);
+    EXPECT_EQ(state.unsavedResults, 0);
+    EXPECT_FALSE(FindResultByLink(state, "new"));
+    std::vector<std::string> tooMany(MaxResults + 5, "d || t || l");
+    state.results.Replace(tooMany);
+    EXPECT_EQ(state.results.Count(), MaxResults);
+}
+
+TEST(SortResultsNewestFirst, DescendingByBytesPrefixBelow) {
+    AppState state;
+    FakeWindow window;
+    for (const char* entry : {"2008-01-15 || a || 1", "2009-02-01 || b || 2",
+                              "2008-01-15 || a || 1 || NEW", "2008-01-15 || \xE9 || 3"})
+        ASSERT_TRUE(AppendLoadedResult(state, window, entry));
+    SortResultsNewestFirst(state);
+    std::vector<std::string> expected = {"2009-02-01 || b || 2", "2008-01-15 || \xE9 || 3",
+                                         "2008-01-15 || a || 1 || NEW", "2008-01-15 || a || 1"};
+    EXPECT_EQ(state.results.Entries(), expected);
+    EXPECT_EQ(window.ListItems().front(), "2008-01-15 || a || 1");  // list box untouched
+    EXPECT_TRUE(FindResultByLink(state, "3"));
+}
+
+TEST(ClearResults, EmptiesListAndTellsButKeepsFlags) {
+    AppState state;
+    FakeWindow window;
+    ASSERT_TRUE(AddNewResult(state, window, "2008-01-15", "t", "http://a/1"));
+    ClearResults(state, window);
+    EXPECT_EQ(state.results.Count(), 0);
+    EXPECT_TRUE(window.ListItems().empty());
+    EXPECT_FALSE(FindResultByLink(state, "http://a/1"));
+    EXPECT_EQ(state.newResultsFound, 1);
+    EXPECT_EQ(state.unsavedResults, 1);
+    ASSERT_EQ(window.Asks().size(), 1u);
+    EXPECT_EQ(window.Asks()[0].text,
+              "List cleared. You can save your fresh results after your next search.");
+    EXPECT_EQ(window.Asks()[0].caption, "List cleared");
+    EXPECT_EQ(window.Asks()[0].flags, BoxOk | BoxIconInformation);
+}
+
+TEST(OpenResultLink, OpensOnlyHttpLinksOfTheSelectedLine) {
+    FakeWindow window;
+    window.ListAppend("2008-01-15 || t || http://a/1.html || NEW");
+    window.ListAppend("2008-01-15 || t || ftp://a/2");
+    window.ListAppend("2008-01-15 || t || HTTP://a/3");
+    OpenResultLink(window);  // nothing selected
+    for (int line = 0; line < 3; ++line) {
+        window.SelectListItem(line);
+        OpenResultLink(window);
+    }
+    EXPECT_EQ(window.Opened(), std::vector<std::string>{"http://a/1.html"});
+}
+
+// The index must answer exactly as a scan of the entries would, whatever happens to the list.
+bool ScanForLink(const std::vector<std::string>& entries, std::string_view link) {
+    for (const auto& entry : entries)
+        if (ResultField(entry, 3) == link) return true;
+    return false;
+}
+
+TEST(FindResultByLink, IndexAgreesWithScanOnRandomOperations) {
+    std::mt19937 random(20080115);
+    const std::vector<std::string> links = {"http://a/1", " http://a/1", "http://a/1 ", "HTTP://a/1",
+                                            "", " ", "b", "http://a/2 || NEW", "x||y"};
+    const std::vector<std::string> titles = {"t", "", "a || b", "||", "c ||"};
+    auto pick = [&](const std::vector<std::string>& from) {
+        return from[random() % from.size()];
+    };
+    AppState state;
+    FakeWindow window;
+    for (int step = 0; step < 3000; ++step) {
+        switch (random() % 20) {
+        case 0: ResetResults(state, window); break;
+        case 1: SortResultsNewestFirst(state); break;
+        case 2: {
+            auto kept = state.results.Entries();
+            if (!kept.empty()) kept.erase(kept.begin() + random() % kept.size());
+            state.results.Replace(kept);
+            break;
+        }
+        case 3: AppendLoadedResult(state, window, pick(titles) + " || " + pick(links)); break;
+        default:
+            AddNewResult(state, window, "2008-01-1" + std::to_string(random() % 10), pick(titles),
+                         pick(links));
+        }
+        auto entries = state.results.Entries();
+        for (const auto& link : links)
+            ASSERT_EQ(FindResultByLink(state, link), ScanForLink(entries, link))
+                << "step " << step << " link '" << link << "'";
+        for (const auto& entry : entries)
+            ASSERT_TRUE(FindResultByLink(state, ResultField(entry, 3)));
+    }
+}
+
+}  // namespace
+}  // namespace kestrap
