@@ -135,7 +135,13 @@ bool SaveSettings(AppState& state, Window& window) {
     if (state.dialogHeight != 0) {
         text.append("dialogy: ").append(FormatPlain(state.dialogHeight + 17)).append("\r\n");
     }
-    return WriteFileAtomically(state.programFolder + std::string(SettingsFileName), text);
+    std::string path = state.programFolder + std::string(SettingsFileName);
+    if (WriteFileAtomically(path, text)) return true;
+    window.Ask("Kestrap could not write its settings to " + path +
+                   ". The recent files, the window size and the results file to open at the "
+                   "next start are not kept.",
+               "Settings not saved", BoxOk | BoxIconError);
+    return false;
 }
 
 int SelectRecentName(Window& window, std::string_view name) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -156,6 +157,22 @@ TEST_F(SettingsTest, SaveWithoutNameOrSizeWritesTheDefaultAndNoSize) {
               "results: kestrap.html\r\n"
               "startmenu: \r\n"
               "dialogx: 305\r\n");
+}
+
+TEST_F(SettingsTest, AFailedSaveIsReportedAndKeepsTheOldFile) {
+    temp.Write("kestrap.ini", "startmenu: done\r\n");
+    std::filesystem::permissions(temp.File("kestrap.ini"),
+                                 std::filesystem::perms::owner_write |
+                                     std::filesystem::perms::group_write |
+                                     std::filesystem::perms::others_write,
+                                 std::filesystem::perm_options::remove);
+    EXPECT_FALSE(SaveSettings(state, window));
+    EXPECT_EQ(temp.Read("kestrap.ini"), "startmenu: done\r\n");
+    ASSERT_EQ(window.Asks().size(), 1u);
+    EXPECT_EQ(window.Asks()[0].caption, "Settings not saved");
+    EXPECT_NE(window.Asks()[0].text.find(temp.File("kestrap.ini")), std::string::npos);
+    std::filesystem::permissions(temp.File("kestrap.ini"), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
 }
 
 TEST_F(SettingsTest, SavedSettingsLoadBack) {
