@@ -1,4 +1,5 @@
 #include "search/Feed.h"
+#include "search/FeedScan.h"
 
 #include <gtest/gtest.h>
 
@@ -205,7 +206,7 @@ TEST(ScanFeed, FieldsWithoutEndStayBounded) {
     ASSERT_EQ(ScanFeed(feed, craigslistHost, store), 500);
     EXPECT_TRUE(store.cut);
     for (const FeedItem& item : store.items) {
-        EXPECT_LE(item.title.size(), 4096u);
+        EXPECT_LE(item.title.size(), MaxFieldBytes);
         EXPECT_EQ(item.title.substr(0, 8), "x</item>");
     }
 }
