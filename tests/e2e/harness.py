@@ -317,5 +317,6 @@ class Scenario(unittest.TestCase):
         return self.program.status()
 
     def screenshot(self, name):
-        """A picture of the whole virtual screen, kept with the run's logs."""
-        subprocess.run(["import", "-window", "root", os.path.join(self.work, name)], check=False)
+        """A picture of the virtual screen, cut to what is on it, kept with the run's logs."""
+        subprocess.run(["import", "-window", "root", "-trim", "+repage",
+                        os.path.join(self.work, name)], check=False)
