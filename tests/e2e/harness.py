@@ -204,6 +204,12 @@ class Program:
     def items(self, control=RESULTS_LIST):
         return self.call("items", control)
 
+    def double_click(self, index, control=RESULTS_LIST):
+        self.call("dblclick", control, index)
+
+    def pick(self, index, control=RESULTS_FILE):
+        self.call("pick", control, index)
+
     def combo(self, control=RESULTS_FILE):
         selected, *items = self.call("combo", control)
         return int(selected), items

@@ -1,10 +1,10 @@
 """What survives the program: Save and its files, the next start, pruning of old entries."""
 import time
 
-from feeds import A, B, C, D, J, Ad, entry, item_line
+from feeds import A, B, C, D, E, J, Ad, entry, item_line
 from feedserver import craigslist
-from harness import (CITIES, DELETE_ALL, DELETE_OLD, IDOK, RESULTS_FILE, SAVE, STATUS3, TERMS,
-                     Scenario, lines_of, wait_until)
+from harness import (CITIES, DELETE_ALL, DELETE_OLD, IDOK, LOAD, RESULTS_FILE, SAVE, STATUS3,
+                     TERMS, Scenario, lines_of, wait_until)
 
 SAVE_REFUSED = "You haven't found anything to save!"
 
@@ -64,6 +64,15 @@ class PersistenceTest(Scenario):
         p.close()
         self.assertEqual(p.wait_for_exit(), 0)
 
+        # the next start opens the same file with its lists, every line stripped and ended
+        p.start()
+        p.call("window", 15000)
+        selected, items = p.combo()
+        self.assertEqual(items[selected], "my.results.html")
+        self.assertEqual(p.items(), [entry(ad, False) for ad in (D, B, A, C)])
+        self.assertEqual(p.text(CITIES), "sfbay\r\n# later: boston\r\n")
+        self.assertEqual(p.text(TERMS), 'bike\r\ncta,"red truck"\r\n')
+
     def test_restart_restores_entries_and_tags_only_unseen_links(self):
         p = self.program
         p.start_to_window()
@@ -89,6 +98,56 @@ class PersistenceTest(Scenario):
         self.save("kestrap.html")
         self.assertIn(item_line(J), lines_of(p.read("kestrap.html")))
         self.assertIn(item_line(A, False), lines_of(p.read("kestrap.html")))
+
+        # a double-click opens the advertisement
+        p.double_click(2)
+        wait_until(lambda: A.link in self.browser_opened(), 15, "the link to be opened")
+
+    def test_load_and_recent_pick_bring_their_own_lists(self):
+        p = self.program
+        p.write("kestrap.ini", "startmenu: done\r\n")
+        p.write("old.html", "<h3>Kestrap build for 12-01-2026 at 10:00:00</h3>\r\n<ul>\r\n" +
+                item_line(A, False) + "\r\n" + item_line(E, False) + "\r\n</ul>\r\n")
+        p.write("old.cit", "boston")
+        p.write("old.trm", '  cta,"red truck"  \r\n\r\n#x')
+        p.write("clsearch.txt", "bike\r\n")
+        p.start()
+        p.call("window", 15000)
+        self.assertEqual(p.text(STATUS3), "Error: Could not load kestrap.html")
+        # without lists of their own the defaults fill in, else the placeholders
+        self.assertEqual(p.text(TERMS), "bike\r\n")
+        self.assertEqual(p.text(CITIES), "Enter city list here")
+
+        p.type(RESULTS_FILE, "old")
+        p.click(LOAD)
+        wait_until(lambda: p.items() == [entry(A, False), entry(E, False)], 10, "old.html to load")
+        self.assertEqual(p.text(CITIES), "boston\r\n")
+        self.assertEqual(p.text(TERMS), 'cta,"red truck"\r\n\r\n#x\r\n')
+        selected, items = p.combo()
+        self.assertEqual(items[selected], "old.html")
+
+        p.type(RESULTS_FILE, "Missing.HTM")
+        p.click(LOAD)
+        wait_until(lambda: p.text(STATUS3) == "Error: Could not load Missing.HTM", 10,
+                   "the missing file to be reported")
+        self.assertEqual(p.items(), [])
+        self.assertEqual(p.text(TERMS), "bike\r\n")
+        self.assertNotIn("Missing.HTM", p.combo()[1])
+
+        p.pick(p.combo()[1].index("old.html"))
+        wait_until(lambda: len(p.items()) == 2, 10, "the picked file to load")
+        p.close()
+        p.wait_for_exit()
+        settings = lines_of(p.read("kestrap.ini"))
+        self.assertIn("recent: Missing.HTM,old.html,", settings)
+        self.assertIn("results: old.html", settings)
+
+        p.start()
+        p.call("window", 15000)
+        selected, items = p.combo()
+        self.assertEqual(items[selected], "old.html")
+        self.assertIn("missing.htm", items)
+        self.assertEqual(len(p.items()), 2)
 
     def test_prune_removes_entries_older_than_two_months(self):
         p = self.program

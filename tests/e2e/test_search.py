@@ -1,8 +1,11 @@
-"""Search runs: requests on the wire, status lines, progress, results, abort, dead hosts."""
+"""Search runs: requests on the wire, status lines, progress, results, abort, bad answers."""
+import random
+
 from feeds import A, B, C, D, E, F, G, H, I, entry
-from feedserver import UPDATE_HOST, UPDATE_PATH, craigslist, kijiji
-from harness import (CITIES, DELETE_ALL, RESULTS_LIST, RUN_CONTROLS, SEARCH, STATUS3, TERMS,
-                     DriverError, Scenario, raw_request, wait_until)
+from feedserver import (UPDATE_HOST, UPDATE_PATH, craigslist, http_answer, kijiji,
+                        read_fixture)
+from harness import (CITIES, DELETE_ALL, IDOK, RESULTS_LIST, RUN_CONTROLS, SEARCH, STATUS3,
+                     TERMS, DriverError, Scenario, raw_request, wait_until)
 
 SFBAY_BIKE = craigslist("sfbay.craigslist.org", "sss", "bike")
 SFBAY_TRUCK = craigslist("sfbay.craigslist.org", "cta", "%22red+truck%22")
@@ -120,3 +123,57 @@ class SearchTest(Scenario):
                                   "Search Complete"])
         self.assertEqual([r.raw for r in self.feed_requests()], [raw_request(*SFBAY_BIKE)])
         self.assertEqual(len(p.items()), 3)
+
+    def test_empty_lists_are_refused(self):
+        p = self.program
+        p.start_to_window()
+        p.set_text(CITIES, "   \r\n# nothing yet\r\n")
+        p.set_text(TERMS, "bike")
+        p.click(SEARCH)
+        text, buttons = p.box("City Error")
+        self.assertEqual(text, "You need to define some cities to search. "
+                               "If you're not sure how, use the help form.")
+        self.assertEqual(buttons, [IDOK])
+        p.press("City Error", IDOK)
+
+        p.set_text(CITIES, "sfbay")
+        p.set_text(TERMS, "\r\n#bike\r\n")
+        p.click(SEARCH)
+        text, buttons = p.box("Search Term Error")
+        self.assertEqual(text, "You need to define some terms to search for. "
+                               "If you're not sure how, use the help form.")
+        p.press("Search Term Error", IDOK)
+        self.assert_idle()
+        self.assertEqual(self.feed_requests(), [])
+
+    def test_redirected_feed_is_followed(self):
+        p = self.program
+        p.start_to_window()
+        self.server.serve_answer(*SFBAY_BIKE, (
+            "HTTP/1.0 302 Found\r\nLocation: http://boston.craigslist.org"
+            "/search/sss?query=bike&format=rss\r\nContent-Length: 0\r\n\r\n").encode("ascii"))
+        status = self.search("sfbay", "bike")
+        self.assertEqual(status[1], "Searching in sfbay for bike (sss)... found 2 items, 2 are new.")
+        self.assertEqual(p.items(), [entry(F), entry(E)])
+        self.assertEqual([r.raw for r in self.feed_requests()],
+                         [raw_request(*SFBAY_BIKE), raw_request(*BOSTON_BIKE)])
+
+    def test_bad_answers_find_nothing_and_the_run_goes_on(self):
+        p = self.program
+        p.start_to_window()
+        feed = read_fixture("boston-bike.xml")
+        # the connection drops in the middle of the second item's link
+        cut = feed.index(b"<link>", feed.index(b"</item>")) + 20
+        head = http_answer(feed)[:-len(feed)]
+        self.server.serve_answer(*BOSTON_BIKE, head + feed[:cut])
+        self.server.serve_answer(*SFBAY_BIKE, http_answer(
+            b"<html><body><h1>Internal Server Error</h1></body></html>", "500 Internal Server Error"))
+        noise = random.Random(7).randbytes(200_000)
+        self.server.serve_answer(*TORONTO_BIKE, b"HTTP/1.0 200 OK\r\n\r\n" + noise)
+        status = self.search("boston\r\nsfbay\r\ntoronto.kijiji.ca", "bike")
+        self.assertEqual(status, ["Searching in sfbay for bike (sss)... no matches.",
+                                  "Searching in toronto.kijiji.ca for bike (sss)... no matches.",
+                                  "Search Complete"])
+        # the item before the break is read whole
+        self.assertIn(entry(E), p.items())
+        self.assertLessEqual(len(p.items()), 2)

@@ -1,7 +1,7 @@
 """The main window: the close prompt and the layout on resize."""
-from harness import (CITIES, CITIES_LABEL, IDNO, IDYES, LOAD, PROGRESS, RESULTS_FILE,
+from harness import (CITIES, CITIES_LABEL, IDCANCEL, IDNO, IDOK, IDYES, LOAD, PROGRESS, RESULTS_FILE,
                      RESULTS_FILE_LABEL, RESULTS_LIST, SAVE, SEARCH, STATUS1, STATUS2, STATUS3,
-                     TERMS, TERMS_LABEL, Scenario, lines_of)
+                     TERMS, TERMS_LABEL, DriverError, Scenario, lines_of)
 
 UNSAVED_QUESTION = "You have unsaved results. Are you sure you want to exit without saving?"
 
@@ -52,6 +52,12 @@ class WindowTest(Scenario):
         self.assertEqual(buttons, [IDYES, IDNO])
         p.press("Really exit?", IDNO)
         self.assertTrue(p.alive())
+        # Escape and Enter neither close the window nor ask
+        p.command(IDCANCEL)
+        p.command(IDOK)
+        with self.assertRaises(DriverError):
+            p.wait_for_exit(1)
+        self.assertEqual(p.boxes(), [])
         self.assertEqual(len(p.items()), 3)
         self.assertEqual(p.files(), ["kestrap.exe"])
 

@@ -9,6 +9,7 @@
 //   click ID                   post BM_CLICK (a message box may follow)
 //   command ID                 post WM_COMMAND with that id to the main window
 //   pick ID INDEX              select a combo item and post CBN_SELENDOK, as a user's pick
+//   dblclick ID INDEX          select a list box line and post LBN_DBLCLK, as a double-click
 //   text ID | enabled ID       a control's text; 1 or 0
 //   items ID                   the list box's items, one field each
 //   combo ID                   the selected index, then the combo's items
@@ -203,6 +204,11 @@ private:
         if (name == "pick") {
             SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(ToNumber(NextWord(rest))), 0);
             return Posted(PostMessageW(main, WM_COMMAND, MAKEWPARAM(id, CBN_SELENDOK),
+                                       reinterpret_cast<LPARAM>(control)));
+        }
+        if (name == "dblclick") {
+            SendMessageW(control, LB_SETCURSEL, static_cast<WPARAM>(ToNumber(NextWord(rest))), 0);
+            return Posted(PostMessageW(main, WM_COMMAND, MAKEWPARAM(id, LBN_DBLCLK),
                                        reinterpret_cast<LPARAM>(control)));
         }
         if (name == "text") return OkAnswer({WindowText(control)});
