@@ -76,28 +76,35 @@ std::string MeasureDialogUnits() {
     return OkAnswer({std::to_string(units.right), std::to_string(units.bottom)});
 }
 
-std::string ListItems(HWND list) {
-    std::vector<std::string> items;
-    auto count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+// Wine carries at most 767 characters of a list item to another process; a shorter
+// answer than announced is an error, never a silently shortened text.
+std::string ReadItems(HWND control, UINT countMessage, UINT lengthMessage, UINT textMessage,
+                      std::vector<std::string>& items) {
+    auto count = SendMessageW(control, countMessage, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
-        std::wstring item(static_cast<size_t>(SendMessageW(list, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
-        auto copied = SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(item.data()));
-        item.resize(copied < 0 ? 0 : static_cast<size_t>(copied));
+        auto length = SendMessageW(control, lengthMessage, i, 0);
+        std::wstring item(static_cast<size_t>(length < 0 ? 0 : length) + 1, L'\0');
+        auto copied = SendMessageW(control, textMessage, i, reinterpret_cast<LPARAM>(item.data()));
+        if (copied != length) {
+            return ErrorAnswer("item " + std::to_string(i) + ": " + std::to_string(copied) + " of " +
+                               std::to_string(length) + " characters came across");
+        }
+        item.resize(static_cast<size_t>(copied));
         items.push_back(ToAnsi(item));
     }
-    return OkAnswer(items);
+    return {};
+}
+
+std::string ListItems(HWND list) {
+    std::vector<std::string> items;
+    std::string error = ReadItems(list, LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT, items);
+    return error.empty() ? OkAnswer(items) : error;
 }
 
 std::string ComboItems(HWND combo) {
     std::vector<std::string> fields{std::to_string(SendMessageW(combo, CB_GETCURSEL, 0, 0))};
-    auto count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        std::wstring item(static_cast<size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
-        auto copied = SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()));
-        item.resize(copied < 0 ? 0 : static_cast<size_t>(copied));
-        fields.push_back(ToAnsi(item));
-    }
-    return OkAnswer(fields);
+    std::string error = ReadItems(combo, CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT, fields);
+    return error.empty() ? OkAnswer(fields) : error;
 }
 
 // A user's typing: the edit (a combo box's own edit field) gets the characters one by one,
