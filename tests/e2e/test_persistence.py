@@ -1,9 +1,10 @@
 """What survives the program: Save and its files, the next start, pruning of old entries."""
+import os
 import time
 
 from feeds import A, B, C, D, E, J, Ad, entry, item_line
 from feedserver import craigslist
-from harness import (CITIES, DELETE_ALL, DELETE_OLD, IDOK, LOAD, RESULTS_FILE, SAVE, STATUS3,
+from harness import (CITIES, DELETE_ALL, DELETE_OLD, IDOK, IDYES, LOAD, RESULTS_FILE, SAVE, STATUS3,
                      TERMS, Scenario, lines_of, wait_until)
 
 SAVE_REFUSED = "You haven't found anything to save!"
@@ -72,6 +73,49 @@ class PersistenceTest(Scenario):
         self.assertEqual(p.items(), [entry(ad, False) for ad in (D, B, A, C)])
         self.assertEqual(p.text(CITIES), "sfbay\r\n# later: boston\r\n")
         self.assertEqual(p.text(TERMS), 'bike\r\ncta,"red truck"\r\n')
+
+    def test_failed_save_is_reported_and_nothing_is_opened(self):
+        p = self.program
+        p.start_to_window()
+        self.search("sfbay", "bike")
+        # a folder where the results file should go cannot be written as a file
+        os.makedirs(p.path("kestrap.html"))
+        p.click(SAVE)
+        captions = wait_until(p.boxes, 10, "a message box")
+        text, buttons = p.box(captions[0])
+        self.assertIn("kestrap.html", text)
+        self.assertEqual(buttons, [IDOK])
+        p.press(captions[0], IDOK)
+        self.assertEqual(self.browser_opened(), [])
+        # the results still count as unsaved
+        p.close()
+        p.box("Really exit?")
+        p.press("Really exit?", IDYES)
+        p.wait_for_exit()
+
+    def test_unusual_results_file_names(self):
+        p = self.program
+        p.start_to_window()
+        self.search("sfbay", "bike")
+
+        # an empty name saves to the default file
+        p.type(RESULTS_FILE, "\b")
+        self.assertEqual(p.combo()[0], -1)
+        self.assertEqual(p.text(RESULTS_FILE), "")
+        self.save("kestrap.html")
+        self.assertEqual(self.browser_opened()[0][-len("/kestrap.html"):], "/kestrap.html")
+        self.assertIn("kestrap.cit", p.files())
+        self.assertIn("kestrap.trm", p.files())
+
+        # a name the drop-down list could not hold is refused, nothing is written
+        before = p.files()
+        p.type(RESULTS_FILE, "\b")
+        p.set_text(RESULTS_FILE, "r" * 200)
+        p.click(SAVE)
+        captions = wait_until(p.boxes, 10, "a message box")
+        p.press(captions[0], IDOK)
+        self.assertEqual(p.files(), before)
+        self.assertEqual(len(self.browser_opened()), 1)
 
     def test_restart_restores_entries_and_tags_only_unseen_links(self):
         p = self.program

@@ -1,8 +1,10 @@
 """The main window: the close prompt and the layout on resize."""
+from feedserver import craigslist
 from harness import (CITIES, CITIES_LABEL, IDCANCEL, IDNO, IDOK, IDYES, LOAD, PROGRESS, RESULTS_FILE,
                      RESULTS_FILE_LABEL, RESULTS_LIST, SAVE, SEARCH, STATUS1, STATUS2, STATUS3,
                      TERMS, TERMS_LABEL, DriverError, Scenario, lines_of)
 
+BOSTON_BIKE = craigslist("boston.craigslist.org", "sss", "bike")
 UNSAVED_QUESTION = "You have unsaved results. Are you sure you want to exit without saving?"
 
 # Geometry in dialog units (x, y, w, h) as built, and with the client area widened by 40
@@ -68,6 +70,27 @@ class WindowTest(Scenario):
         # the settings are written, the results are not
         self.assertEqual(p.files(), ["kestrap.exe", "kestrap.ini"])
 
+    def test_close_during_a_search_does_not_wait_for_it(self):
+        p = self.program
+        p.start_to_window()
+        self.server.hold(*BOSTON_BIKE)
+        p.set_text(CITIES, "sfbay\r\nboston")
+        p.set_text(TERMS, "bike")
+        p.click(SEARCH)
+        self.assertIsNotNone(self.server.wait_for_request(*BOSTON_BIKE, 15))
+
+        p.close()
+        p.box("Really exit?")
+        p.press("Really exit?", IDNO)
+        self.assertEqual(p.text(SEARCH), "Kill Search")
+        self.assertEqual(p.text(STATUS3), "Searching in boston for bike (sss)...")
+
+        # the answer is still held back: the process ends without the search thread
+        p.close()
+        p.box("Really exit?")
+        p.press("Really exit?", IDYES)
+        self.assertEqual(p.wait_for_exit(10), 0)
+
     def test_resize_moves_and_grows_controls(self):
         p = self.program
         p.start_to_window()
@@ -119,8 +142,22 @@ class WindowTest(Scenario):
         self.assertGreaterEqual(small_width, width)
         self.assertGreaterEqual(small_height, height)
 
+        # the size is kept as the client size plus the frame's 5 by 17 units
+        p.resize(*grown)
         p.close()
         p.wait_for_exit()
         settings = lines_of(p.read("kestrap.ini"))
-        self.assertIn(f"dialogx: {to_units(small_width, unit_x) + 5}", settings)
-        self.assertIn(f"dialogy: {to_units(small_height, unit_y) + 17}", settings)
+        self.assertIn("dialogx: 360", settings)
+        self.assertIn("dialogy: 271", settings)
+
+        # the next start restores about that size, lays the controls out for it and still
+        # refuses to get smaller than the window as built
+        p.start()
+        p.call("window", 15000)
+        restored_width, restored_height = (to_units(v, u) for v, u in zip(p.client(), (unit_x, unit_y)))
+        self.assertLessEqual(abs(restored_width - 355), 8)
+        self.assertLessEqual(abs(restored_height - 254), 8)
+        _, _, list_width, _ = p.rect(RESULTS_LIST)
+        self.assertLessEqual(abs(to_units(list_width, unit_x) - (restored_width - 10)), 1)
+        p.resize(width - 100, height - 80)
+        self.assertGreaterEqual(p.client(), (width, height))
