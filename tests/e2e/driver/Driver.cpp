@@ -80,11 +80,11 @@ std::string MeasureDialogUnits() {
 // answer than announced is an error, never a silently shortened text.
 std::string ReadItems(HWND control, UINT countMessage, UINT lengthMessage, UINT textMessage,
                       std::vector<std::string>& items) {
-    auto count = SendMessageW(control, countMessage, 0, 0);
+    auto count = Send(control, countMessage, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
-        auto length = SendMessageW(control, lengthMessage, i, 0);
+        auto length = Send(control, lengthMessage, i, 0);
         std::wstring item(static_cast<size_t>(length < 0 ? 0 : length) + 1, L'\0');
-        auto copied = SendMessageW(control, textMessage, i, reinterpret_cast<LPARAM>(item.data()));
+        auto copied = Send(control, textMessage, i, reinterpret_cast<LPARAM>(item.data()));
         if (copied != length) {
             return ErrorAnswer("item " + std::to_string(i) + ": " + std::to_string(copied) + " of " +
                                std::to_string(length) + " characters came across");
@@ -102,7 +102,7 @@ std::string ListItems(HWND list) {
 }
 
 std::string ComboItems(HWND combo) {
-    std::vector<std::string> fields{std::to_string(SendMessageW(combo, CB_GETCURSEL, 0, 0))};
+    std::vector<std::string> fields{std::to_string(Send(combo, CB_GETCURSEL, 0, 0))};
     std::string error = ReadItems(combo, CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT, fields);
     return error.empty() ? OkAnswer(fields) : error;
 }
@@ -112,8 +112,8 @@ std::string ComboItems(HWND combo) {
 std::string TypeText(HWND control, const std::string& text) {
     HWND edit = FindWindowExW(control, nullptr, L"Edit", nullptr);
     if (!edit) edit = control;
-    SendMessageW(edit, EM_SETSEL, 0, -1);
-    for (wchar_t c : ToWide(text)) SendMessageW(edit, WM_CHAR, c, 1);
+    Send(edit, EM_SETSEL, 0, -1);
+    for (wchar_t c : ToWide(text)) Send(edit, WM_CHAR, c, 1);
     return OkAnswer();
 }
 
@@ -203,18 +203,18 @@ private:
         HWND main = target.MainWindow();
         if (name == "settext") {
             std::wstring text = ToWide(Unescape(rest));
-            SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+            Send(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
             return OkAnswer();
         }
         if (name == "type") return TypeText(control, Unescape(rest));
         if (name == "click") return Posted(PostMessageW(control, BM_CLICK, 0, 0));
         if (name == "pick") {
-            SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(ToNumber(NextWord(rest))), 0);
+            Send(control, CB_SETCURSEL, static_cast<WPARAM>(ToNumber(NextWord(rest))), 0);
             return Posted(PostMessageW(main, WM_COMMAND, MAKEWPARAM(id, CBN_SELENDOK),
                                        reinterpret_cast<LPARAM>(control)));
         }
         if (name == "dblclick") {
-            SendMessageW(control, LB_SETCURSEL, static_cast<WPARAM>(ToNumber(NextWord(rest))), 0);
+            Send(control, LB_SETCURSEL, static_cast<WPARAM>(ToNumber(NextWord(rest))), 0);
             return Posted(PostMessageW(main, WM_COMMAND, MAKEWPARAM(id, LBN_DBLCLK),
                                        reinterpret_cast<LPARAM>(control)));
         }
@@ -223,8 +223,8 @@ private:
         if (name == "items") return ListItems(control);
         if (name == "combo") return ComboItems(control);
         if (name == "progress") {
-            auto position = SendMessageW(control, PBM_GETPOS, 0, 0);
-            auto upper = SendMessageW(control, PBM_GETRANGE, FALSE, 0);
+            auto position = Send(control, PBM_GETPOS, 0, 0);
+            auto upper = Send(control, PBM_GETRANGE, FALSE, 0);
             return OkAnswer({std::to_string(position), std::to_string(upper)});
         }
         if (name == "rect") return ControlRect(main, control);
@@ -277,7 +277,10 @@ int main() {
     while (std::getline(std::cin, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line == "quit") break;
-        std::cout << session.Run(line) << '\n' << std::flush;
+        std::string answer = session.Run(line);
+        if (kestrap::e2e::TakeUnanswered())
+            answer = kestrap::e2e::ErrorAnswer("the program did not answer a message within 5 s");
+        std::cout << answer << '\n' << std::flush;
     }
     return 0;
 }
