@@ -212,6 +212,12 @@ class Program:
     def items(self, control=RESULTS_LIST):
         return self.call("items", control)
 
+    def item(self, index, control=RESULTS_LIST):
+        return self.call("item", control, index)[0]
+
+    def count(self, control=RESULTS_LIST):
+        return int(self.call("count", control)[0])
+
     def double_click(self, index, control=RESULTS_LIST):
         self.call("dblclick", control, index)
 

@@ -11,7 +11,8 @@
 //   pick ID INDEX              select a combo item and post CBN_SELENDOK, as a user's pick
 //   dblclick ID INDEX          select a list box line and post LBN_DBLCLK, as a double-click
 //   text ID | enabled ID       a control's text; 1 or 0
-//   items ID                   the list box's items, one field each
+//   items ID | count ID        the list box's items, one field each; their number
+//   item ID INDEX              one item of the list box
 //   combo ID                   the selected index, then the combo's items
 //   progress ID                position and upper limit of a progress bar
 //   rect ID                    x y w h of a control in the main window's client pixels
@@ -79,9 +80,10 @@ std::string MeasureDialogUnits() {
 // Wine carries at most 767 characters of a list item to another process; a shorter
 // answer than announced is an error, never a silently shortened text.
 std::string ReadItems(HWND control, UINT countMessage, UINT lengthMessage, UINT textMessage,
-                      std::vector<std::string>& items) {
+                      std::vector<std::string>& items, LRESULT first = 0, LRESULT last = -1) {
     auto count = Send(control, countMessage, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
+    if (last < 0 || last >= count) last = count - 1;
+    for (LRESULT i = first; i <= last; ++i) {
         auto length = Send(control, lengthMessage, i, 0);
         std::wstring item(static_cast<size_t>(length < 0 ? 0 : length) + 1, L'\0');
         auto copied = Send(control, textMessage, i, reinterpret_cast<LPARAM>(item.data()));
@@ -95,9 +97,10 @@ std::string ReadItems(HWND control, UINT countMessage, UINT lengthMessage, UINT 
     return {};
 }
 
-std::string ListItems(HWND list) {
+// All items, or those from first to last.
+std::string ListItems(HWND list, LRESULT first = 0, LRESULT last = -1) {
     std::vector<std::string> items;
-    std::string error = ReadItems(list, LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT, items);
+    std::string error = ReadItems(list, LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT, items, first, last);
     return error.empty() ? OkAnswer(items) : error;
 }
 
@@ -221,6 +224,11 @@ private:
         if (name == "text") return OkAnswer({WindowText(control)});
         if (name == "enabled") return OkAnswer({IsWindowEnabled(control) ? "1" : "0"});
         if (name == "items") return ListItems(control);
+        if (name == "item") {
+            int index = ToNumber(NextWord(rest));
+            return ListItems(control, index, index);
+        }
+        if (name == "count") return OkAnswer({std::to_string(Send(control, LB_GETCOUNT, 0, 0))});
         if (name == "combo") return ComboItems(control);
         if (name == "progress") {
             auto position = Send(control, PBM_GETPOS, 0, 0);
