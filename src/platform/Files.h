@@ -1,5 +1,6 @@
 #pragma once
 // File access that differs between Windows and POSIX. Paths are ANSI byte strings.
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -12,9 +13,13 @@ bool FileExists(const std::string& path);
 // Reads the whole file; false when it cannot be opened or read, or is larger than maxBytes.
 bool ReadWholeFile(const std::string& path, std::string& bytes, size_t maxBytes = 256u << 20);
 
+// Reads at most maxBytes from the start of the file; `cut` tells that more followed.
+// False when the file cannot be opened or read.
+bool ReadFileStart(const std::string& path, std::string& bytes, size_t maxBytes, bool& cut);
+
 // Replaces the file's content atomically: writes a temporary file in the same folder,
 // flushes it and renames it over the target. False on any failure; the old file is then
-// untouched and no temporary file is left behind.
+// untouched and no temporary file is left behind. A read-only target is not replaced.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes);
 
 // The folder of the running executable, with its trailing separator.

@@ -59,7 +59,9 @@ std::string FetchOnce(std::string_view host, std::string_view path, const HttpOp
 
     // servers close the connection to end an HTTP/1.0 answer, so read until a read yields nothing
     std::string answer;
-    while (answer.size() < options.maxAnswerBytes) {
+    // a wait cut to zero still yields bytes already buffered, so the overall limit is
+    // checked on its own: a fast endless stream must end too
+    while (answer.size() < options.maxAnswerBytes && Clock::now() < deadline) {
         size_t had = answer.size();
         size_t room = std::min(ReadSize, options.maxAnswerBytes - had);
         answer.resize(had + room);

@@ -24,7 +24,7 @@ void EnableRunLockedControls(Window& window, bool enabled) {
     for (int control : RunLockedControls) window.Enable(control, enabled);
 }
 
-// Lines of a list box split at CR LF, stripped; blank and "#" lines are dropped. Keeps at
+// Lines of the city or term box split at CR LF, stripped; blank and "#" lines are dropped. Keeps at
 // most `capacity` lines and returns how many there were in all.
 int ReadListLines(std::string_view text, size_t capacity, std::vector<std::string>& lines) {
     int found = 0;

@@ -9,6 +9,7 @@ struct AppState;
 class Window;
 
 void LoadSettings(AppState& state, Window& window);
+// a failed write is reported in a message box
 bool SaveSettings(AppState& state, Window& window);
 int SelectRecentName(Window& window, std::string_view name);
 

@@ -1,10 +1,12 @@
 #include "search/Feed.h"
+#include "search/FeedScan.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "FeedFixtures.h"
+#include "LoopbackServer.h"
 
 namespace kestrap {
 namespace {
@@ -204,7 +206,7 @@ TEST(ScanFeed, FieldsWithoutEndStayBounded) {
     ASSERT_EQ(ScanFeed(feed, craigslistHost, store), 500);
     EXPECT_TRUE(store.cut);
     for (const FeedItem& item : store.items) {
-        EXPECT_LE(item.title.size(), 4096u);
+        EXPECT_LE(item.title.size(), MaxFieldBytes);
         EXPECT_EQ(item.title.substr(0, 8), "x</item>");
     }
 }
@@ -214,6 +216,49 @@ TEST(ScanFeed, KijijiItemWithoutDate) {
     const std::string feed = "</image><item><title>T</title><link>L</link></item>";
     ASSERT_EQ(ScanFeed(feed, kijijiHost, store), 1);
     EXPECT_EQ(store.items[0].date, "-00-00");
+}
+
+std::string Body(const std::string& answer) { return answer.substr(answer.find("\r\n\r\n") + 4); }
+
+TEST(FetchFeedItems, AsksTheCraigslistHostOfABareCity) {
+    LoopbackServer server(Answer(CraigslistFeed(25)));
+    LoopbackDialer dialer{{"toronto.craigslist.org", server.Port()}};
+    FeedStore store;
+    ASSERT_EQ(FetchFeedItems("red bike", "Toronto", "sss", store, QuickHttp(dialer)), 25);
+    EXPECT_EQ(store.items[24].link, CraigslistLink(25));
+    const std::vector<std::string> requests = server.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].rfind("GET /search/sss?query=red+bike&format=rss HTTP/1.0\r\n", 0), 0u) << requests[0];
+    EXPECT_NE(requests[0].find("Host: toronto.craigslist.org\r\n"), std::string::npos) << requests[0];
+}
+
+TEST(FetchFeedItems, KijijiCategoryFeed) {
+    LoopbackServer server(ByPath({{"/f-SearchAdRss?CatId=100027&Keyword=%22bike%22", Answer(HttpOk(Body(KijijiFeed(4))))}}));
+    LoopbackDialer dialer{{"montreal.kijiji.ca", server.Port()}};
+    FeedStore store;
+    ASSERT_EQ(FetchFeedItems("\"bike\"", "montreal.kijiji.ca", "100027", store, QuickHttp(dialer)), 4);
+    EXPECT_EQ(store.items[0].date, "2009-02-02");
+}
+
+TEST(FetchFeedItems, NumericSectionOnCraigslistAsksNobody) {
+    LoopbackServer server(Answer(CraigslistFeed(2)));
+    LoopbackDialer dialer{{"toronto.craigslist.org", server.Port()}};
+    FeedStore store;
+    store.items.resize(3);
+    EXPECT_EQ(FetchFeedItems("bike", "toronto", "100027", store, QuickHttp(dialer)), 0);
+    EXPECT_TRUE(dialer.Dialed().empty());
+    EXPECT_TRUE(store.items.empty());
+}
+
+TEST(FetchFeedItems, EmptyAnswerAndErrorPage) {
+    ClosedPort closed;
+    LoopbackDialer refusing{{"toronto.craigslist.org", closed.Port()}};
+    FeedStore store;
+    EXPECT_EQ(FetchFeedItems("bike", "toronto", "sss", store, QuickHttp(refusing)), -1);
+
+    LoopbackServer notFound(Answer(HttpNotFound()));
+    LoopbackDialer dialer{{"toronto.craigslist.org", notFound.Port()}};
+    EXPECT_EQ(FetchFeedItems("bike", "toronto", "sss", store, QuickHttp(dialer)), 0);
 }
 
 }  // namespace

@@ -99,18 +99,6 @@ TEST(Layout, ControlWithoutFlagsMovesByTheWholeChange) {
     ExpectRect(PlaceControl(record, 315, 234, 300, 264), {5, 60, 40, 50}, "moved");
 }
 
-TEST(Layout, CaptureKeepsGivenPercentagesAndMarginsOfAnchoredEdges) {
-    LayoutRecord terms = InitialLayoutRecord(IDC_TERMS);
-    CaptureControl(terms, {190, 105, 120, 78}, 315, 234);
-    EXPECT_EQ(terms.widthPercent, 100);
-    EXPECT_EQ(terms.heightPercent, 50);
-    EXPECT_EQ(terms.originY, 234 - 78 - 105);
-    LayoutRecord search = InitialLayoutRecord(IDC_SEARCH);
-    CaptureControl(search, {255, 5, 55, 15}, 315, 234);
-    EXPECT_EQ(search.originX, 5);
-    EXPECT_EQ(search.widthPercent, 100);
-}
-
 TEST(PixelsToDialogUnits, HalvesGoUp) {
     EXPECT_EQ(PixelsToDialogUnits(3, 2048), 2);     // 1.5
     EXPECT_EQ(PixelsToDialogUnits(5, 2048), 3);     // 2.5

@@ -120,24 +120,9 @@ TEST(SplitTermLine, SectionAndTermAroundCommas) {
     auto third = SplitTermLine("car,red,truck");
     EXPECT_EQ(third.section, "car");
     EXPECT_EQ(third.term, "red");
-    auto quoted = SplitTermLine("\"a,b\"");
-    EXPECT_EQ(quoted.section, "\"a");
-    EXPECT_EQ(quoted.term, "b\"");
     auto empty = SplitTermLine(",");
     EXPECT_EQ(empty.section, "");
     EXPECT_EQ(empty.term, "");
-}
-
-TEST(StatusArea, PostScrollsUpAndAppendExtendsTheBottomLine) {
-    FakeWindow window;
-    PostStatus(window, "one");
-    PostStatus(window, "two");
-    AppendStatus(window, " more");
-    PostStatus(window, "three");
-    PostStatus(window, "four");
-    EXPECT_EQ(window.Text(IDC_STATUS1), "two more");
-    EXPECT_EQ(window.Text(IDC_STATUS2), "three");
-    EXPECT_EQ(window.Text(IDC_STATUS3), "four");
 }
 
 TEST_F(SearchRun, EmptyListsAreRefusedWithNothingChanged) {
@@ -374,16 +359,6 @@ TEST_F(SearchRun, FullListAndLongFeedAreReportedOnce) {
     EXPECT_EQ(state.results.Count(), MaxResults);
     EXPECT_EQ(state.newResultsFound, 1);
     EXPECT_EQ(lines.back(), "Search Complete");
-}
-
-TEST_F(SearchRun, ANewRunCanStartRightAfterTheLastEnded) {
-    LoopbackServer server(Answer(HttpOk(CraigslistFeed({{"t", "http://x/1"}}))));
-    dialer.Route("boston.craigslist.org", server.Port());
-    SearchToEnd("boston", "bike");
-    SearchToEnd("boston", "bike");
-    EXPECT_TRUE(Shows("Searching in boston for bike (sss)... found 1 items, 0 are new."));
-    EXPECT_EQ(window.Text(IDC_SEARCH), "Search Now");
-    EXPECT_EQ(server.ConnectionCount(), 2u);
 }
 
 }  // namespace

@@ -1,0 +1,67 @@
+// One search merges up to 500 feed items into a list of up to 10,000 entries; each item
+// asks whether its link is known. Baseline: the plain scan of every entry's link field.
+#include <benchmark/benchmark.h>
+
+#include <string>
+#include <vector>
+
+#include "app/State.h"
+#include "store/Results.h"
+
+namespace kestrap {
+namespace {
+
+std::string Entry(int i) {
+    return "2008-01-15 || a bike for sale, barely used || http://boston.craigslist.org/bik/" +
+           std::to_string(100000000 + i) + ".html";
+}
+
+// links a feed would bring: half known, half new
+std::vector<std::string> FeedLinks(int listSize) {
+    std::vector<std::string> links;
+    for (int i = 0; i < 500; ++i) {
+        int n = i % 2 == 0 ? (i * 19) % listSize : listSize + i;
+        links.push_back("http://boston.craigslist.org/bik/" + std::to_string(100000000 + n) + ".html");
+    }
+    return links;
+}
+
+void FindResultByLinkIndexed(benchmark::State& bench) {
+    AppState state;
+    const int size = static_cast<int>(bench.range(0));
+    std::vector<std::string> entries;
+    for (int i = 0; i < size; ++i) entries.push_back(Entry(i));
+    state.results.Replace(entries);
+    const auto links = FeedLinks(size);
+    for (auto _ : bench) {
+        int found = 0;
+        for (const auto& link : links) found += FindResultByLink(state, link);
+        benchmark::DoNotOptimize(found);
+    }
+    bench.SetItemsProcessed(bench.iterations() * static_cast<int64_t>(links.size()));
+}
+BENCHMARK(FindResultByLinkIndexed)->Arg(1000)->Arg(10000);
+
+void FindResultByLinkScanBaseline(benchmark::State& bench) {
+    const int size = static_cast<int>(bench.range(0));
+    std::vector<std::string> entries;
+    for (int i = 0; i < size; ++i) entries.push_back(Entry(i));
+    const auto links = FeedLinks(size);
+    for (auto _ : bench) {
+        int found = 0;
+        for (const auto& link : links) {
+            for (const auto& entry : entries) {
+                if (ResultField(entry, 3) == link) {
+                    ++found;
+                    break;
+                }
+            }
+        }
+        benchmark::DoNotOptimize(found);
+    }
+    bench.SetItemsProcessed(bench.iterations() * static_cast<int64_t>(links.size()));
+}
+BENCHMARK(FindResultByLinkScanBaseline)->Arg(1000)->Arg(10000);
+
+}  // namespace
+}  // namespace kestrap

@@ -1,0 +1,74 @@
+// HttpGet's handling of arbitrary answers, redirects included. The input is a row of
+// answers split at "\xff\xfe"; each connection the fetch opens gets the next one.
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Socket.h"
+#include "search/Http.h"
+
+namespace {
+
+class ScriptedDialer final : public kestrap::Dialer {
+public:
+    explicit ScriptedDialer(std::vector<std::string_view> answers) : answers(std::move(answers)) {}
+
+    // a socket pair whose far end has written the answer and closed: the fetch reads it,
+    // then sees the end, and its request lines fail without a signal
+    kestrap::Connection Dial(std::string_view host, std::chrono::milliseconds) const override {
+        for (char c : host) {
+            if (c == ':' || c == '/' || static_cast<unsigned char>(c) <= ' ') std::abort();
+        }
+        if (host.empty() || next >= answers.size()) return {};
+        std::string_view answer = answers[next++];
+        int ends[2];
+        if (::socketpair(AF_UNIX, SOCK_STREAM, 0, ends) != 0) std::abort();
+        size_t written = 0;
+        while (written < answer.size()) {
+            ssize_t n = ::write(ends[1], answer.data() + written, answer.size() - written);
+            if (n <= 0) std::abort();
+            written += static_cast<size_t>(n);
+        }
+        ::close(ends[1]);
+        return kestrap::Connection(static_cast<kestrap::SocketHandle>(ends[0]));
+    }
+
+    std::vector<std::string_view> answers;
+    mutable size_t next = 0;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    std::string_view input(reinterpret_cast<const char*>(data), size);
+    std::vector<std::string_view> answers;
+    for (size_t cut; (cut = input.find("\xff\xfe")) != std::string_view::npos;) {
+        answers.push_back(input.substr(0, cut));
+        input.remove_prefix(cut + 2);
+    }
+    answers.push_back(input);
+
+    ScriptedDialer dialer(answers);
+    kestrap::HttpOptions options;
+    options.dialer = &dialer;
+    options.wait = std::chrono::milliseconds(50);
+    options.maxRedirects = 3;
+    options.maxAnswerBytes = 1000;
+    const std::string result = kestrap::HttpGet("a.test", "/start", options);
+
+    if (result.size() > options.maxAnswerBytes) std::abort();
+    if (dialer.next > static_cast<size_t>(options.maxRedirects) + 1) std::abort();
+    // a result is always the last answer fetched, cut at the cap, and never a redirect
+    if (!result.empty()) {
+        std::string_view last = answers[dialer.next - 1];
+        if (last.substr(0, options.maxAnswerBytes) != result) std::abort();
+        if (result.find("302 Found") != std::string::npos) std::abort();
+    }
+    return 0;
+}

@@ -1,0 +1,113 @@
+#include <string>
+#include <vector>
+
+#include "app/Commands.h"
+#include "app/ControlIds.h"
+#include "app/State.h"
+#include "app/Window.h"
+#include "common/Text.h"
+#include "store/ListFiles.h"
+#include "store/Results.h"
+#include "store/ResultsFile.h"
+#include "store/Settings.h"
+
+namespace kestrap {
+namespace {
+
+constexpr std::string_view DefaultResultsFile = "kestrap.html";
+
+// The drop-down holds item texts of at most this length.
+constexpr size_t MaxResultsFileName = 199;
+
+bool EndsWithLowered(std::string_view name, std::string_view ending) {
+    return name.size() >= ending.size() && LowerCase(name.substr(name.size() - ending.size())) == ending;
+}
+
+// Typed names get ".html" unless they already end in ".html" or ".htm", in any case; a
+// completed name is selected in the drop-down so that it shows what is used.
+std::string CompleteResultsFileName(Window& window, std::string name) {
+    if (EndsWithLowered(name, ".html") || EndsWithLowered(name, ".htm")) return name;
+    name += ".html";
+    if (name.size() <= MaxResultsFileName) SelectRecentName(window, name);
+    return name;
+}
+
+bool RefuseLongName(Window& window, const std::string& name) {
+    if (name.size() <= MaxResultsFileName) return false;
+    window.Ask("The results file name is too long. Please use a name of at most 199 characters.",
+               "File name too long", BoxOk | BoxIconError);
+    return true;
+}
+
+std::string JoinedNames(const std::vector<std::string>& names) {
+    std::string joined;
+    for (const auto& name : names) joined.append(joined.empty() ? "" : ", ").append(name);
+    return joined;
+}
+
+}  // namespace
+
+std::string ResultsFileName(Window& window) {
+    int selected = window.ComboSelected();
+    std::string name = selected >= 0 ? std::string(StripBlanks(window.ComboItem(selected)))
+                                     : std::string();
+    if (name.empty()) name = StripBlanks(window.Text(IDC_RESULTS_FILE));
+    return name;
+}
+
+void LoadCommand(AppState& state, Window& window) {
+    if (state.searchState != SearchIdle) return;
+    std::string name = ResultsFileName(window);
+    if (name.empty()) return;
+    name = CompleteResultsFileName(window, std::move(name));
+    if (RefuseLongName(window, name)) return;
+    state.recentFiles = name + "," + state.recentFiles;
+    state.unsavedResults = 0;
+    LoadResultsFile(state, window, name);
+}
+
+void SaveCommand(AppState& state, Window& window) {
+    if (state.searchState != SearchIdle) return;
+    if (state.newResultsFound == 0) {
+        window.Ask("You haven't found anything to save!", "Search first", BoxOk | BoxIconError);
+        return;
+    }
+    std::string name = ResultsFileName(window);
+    if (name.empty()) {
+        name = DefaultResultsFile;
+        SelectRecentName(window, name);
+    }
+    name = CompleteResultsFileName(window, std::move(name));
+    if (RefuseLongName(window, name)) return;
+    state.recentFiles = name + "," + state.recentFiles;
+
+    std::vector<std::string> failed;
+    SaveSearchLists(state, window, ListBaseName(name), &failed);
+    SortResultsNewestFirst(state);
+    std::string path = state.programFolder + name;
+    if (!SaveResultsFile(state, path)) failed.push_back(path);
+    // the results may be on disk although a list file failed, but only a Save that wrote
+    // everything counts as saved
+    state.unsavedResults = failed.empty() ? 0 : 1;
+    SaveSettings(state, window);
+    if (!failed.empty()) {
+        window.Ask("Kestrap could not write " + JoinedNames(failed) +
+                       ". Your results are not saved completely. Please check that the folder "
+                       "is writable and the files are not read-only.",
+                   "Save failed", BoxOk | BoxIconError);
+        return;
+    }
+    window.Open(path);
+}
+
+void RecentPickCommand(AppState& state, Window& window) {
+    if (state.searchState != SearchIdle) return;
+    int selected = window.ComboSelected();
+    if (selected < 0) return;
+    std::string name(StripBlanks(window.ComboItem(selected)));
+    if (name.empty()) return;
+    state.unsavedResults = 0;
+    LoadResultsFile(state, window, name);
+}
+
+}  // namespace kestrap

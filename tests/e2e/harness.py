@@ -1,0 +1,342 @@
+"""Helpers of the end-to-end scenarios: the driver process, a program folder, waiting.
+
+Texts are handled as latin-1 strings, one character per byte of the program's ANSI text,
+so that they compare byte for byte with fixtures and with files the program writes.
+"""
+import os
+import select
+import shutil
+import subprocess
+import time
+import unittest
+
+import feedserver
+
+# Control and command identifiers of the main window.
+RESULTS_FILE, LOAD, SAVE, RESULTS_LIST, SEARCH = 1002, 1003, 1004, 1005, 1006
+CITIES, TERMS, CITIES_LABEL, TERMS_LABEL, PROGRESS = 1007, 1008, 1009, 1010, 1011
+RESULTS_FILE_LABEL = 1001
+STATUS1, STATUS2, STATUS3 = 1013, 1014, 1015
+DELETE_ALL, DELETE_OLD = 1017, 1018
+RUN_CONTROLS = (RESULTS_FILE, LOAD, SAVE, CITIES, TERMS)
+
+# Message box buttons.
+IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
+
+CRASH_MARK = "Unhandled exception"
+
+
+class DriverError(AssertionError):
+    pass
+
+
+def escape(text, blanks=False):
+    out = []
+    for byte in text.encode("latin-1"):
+        c = chr(byte)
+        if c == "\\":
+            out.append("\\\\")
+        elif c == "\r":
+            out.append("\\r")
+        elif c == "\n":
+            out.append("\\n")
+        elif c == "\t":
+            out.append("\\t")
+        elif byte < 32 or byte > 126 or (blanks and c == " "):
+            out.append("\\x%02x" % byte)
+        else:
+            out.append(c)
+    return "".join(out)
+
+
+def unescape(field):
+    out = bytearray()
+    i = 0
+    while i < len(field):
+        c = field[i]
+        if c == "\\" and i + 1 < len(field):
+            kind = field[i + 1]
+            if kind == "x":
+                out.append(int(field[i + 2:i + 4], 16))
+                i += 4
+                continue
+            out += {"r": b"\r", "n": b"\n", "t": b"\t"}.get(kind, kind.encode("latin-1"))
+            i += 2
+            continue
+        out += c.encode("latin-1")
+        i += 1
+    return out.decode("latin-1")
+
+
+def wait_until(condition, timeout, what):
+    """Polls condition() until it is true; fails the test with `what` on time-out."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise AssertionError(f"timed out after {timeout} s waiting for {what}")
+        time.sleep(0.05)
+
+
+class Driver:
+    """One kdriver.exe process; call() sends a command and returns the answer's fields."""
+
+    # the longest wait a command asks for is 15 s; beyond a minute the driver is stuck
+    ANSWER_TIMEOUT = 60
+
+    def __init__(self, exe, stderr_path):
+        self.stderr_path = stderr_path
+        self.process = subprocess.Popen(
+            ["wine", exe], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+            stderr=open(stderr_path, "wb"))
+
+    def call(self, command, *args):
+        line = " ".join([command] + [str(a) for a in args])
+        self.process.stdin.write(line.encode("latin-1") + b"\n")
+        self.process.stdin.flush()
+        ready, _, _ = select.select([self.process.stdout], [], [], self.ANSWER_TIMEOUT)
+        if not ready:
+            self.process.kill()
+            raise DriverError(f"no answer to {line!r} within {self.ANSWER_TIMEOUT} s")
+        answer = self.process.stdout.readline().decode("latin-1").rstrip("\n")
+        if not answer:
+            raise DriverError(f"the driver ended during {line!r}")
+        status, *fields = answer.split("\t")
+        fields = [unescape(f) for f in fields]
+        if status != "ok":
+            raise DriverError(f"{line!r}: {' '.join(fields)}")
+        return fields
+
+    def close(self):
+        try:
+            self.process.stdin.write(b"quit\n")
+            self.process.stdin.flush()
+            self.process.wait(10)
+        except (OSError, subprocess.TimeoutExpired):
+            self.process.kill()
+            self.process.wait()
+
+
+class Program:
+    """kestrap.exe in a program folder of its own, and the driver that works it."""
+
+    def __init__(self, work, name, kestrap_exe, driver_exe, prefix):
+        self.name = name
+        self.driver_exe = driver_exe
+        self.folder = os.path.join(prefix, "drive_c", "e2e", name)
+        self.windows_folder = "C:\\e2e\\" + name + "\\"
+        self.logs = os.path.join(work, "logs", name)
+        shutil.rmtree(self.folder, ignore_errors=True)
+        os.makedirs(self.folder)
+        os.makedirs(self.logs, exist_ok=True)
+        shutil.copy(kestrap_exe, os.path.join(self.folder, "kestrap.exe"))
+        self.driver = None
+        self.runs = 0
+
+    # -- the process
+
+    def start(self):
+        """Starts the program; returns with the driver ready, before any window shows."""
+        self.stop_driver()
+        self.runs += 1
+        self.driver = Driver(self.driver_exe, os.path.join(self.logs, f"driver{self.runs}.err"))
+        output = f"C:\\e2e\\{self.name}-output{self.runs}.txt"
+        self.call("start", escape(self.windows_folder + "kestrap.exe", blanks=True),
+                  escape(output, blanks=True))
+
+    def start_to_window(self, start_menu_answer=IDNO):
+        """Starts the program, answers the start-menu question if it comes, waits for the window."""
+        self.start()
+        if start_menu_answer is not None:
+            self.box("Start Menu?")
+            self.press("Start Menu?", start_menu_answer)
+        self.call("window", 15000)
+
+    def output(self):
+        """Everything the program and the driver wrote to their output, crash reports included."""
+        texts = []
+        for run in range(1, self.runs + 1):
+            for path in (os.path.join(self.folder, "..", f"{self.name}-output{run}.txt"),
+                         os.path.join(self.logs, f"driver{run}.err")):
+                if os.path.exists(path):
+                    with open(path, "rb") as f:
+                        texts.append(f.read().decode("latin-1"))
+        return "\n".join(texts)
+
+    def crashed(self):
+        return CRASH_MARK in self.output()
+
+    def wait_for_exit(self, timeout=10):
+        return int(self.call("waitexit", int(timeout * 1000))[0])
+
+    def alive(self):
+        return self.call("alive")[0] == "1"
+
+    def stop_driver(self):
+        if self.driver is not None:
+            try:
+                if self.alive():
+                    self.call("kill")
+            except DriverError:
+                pass
+            self.driver.close()
+            self.driver = None
+
+    def call(self, command, *args):
+        if self.driver is None:
+            raise DriverError("the program was not started")
+        return self.driver.call(command, *args)
+
+    # -- the window
+
+    def text(self, control):
+        return self.call("text", control)[0]
+
+    def set_text(self, control, text):
+        self.call("settext", control, escape(text))
+
+    def type(self, control, text):
+        self.call("type", control, escape(text))
+
+    def click(self, control):
+        self.call("click", control)
+
+    def command(self, command_id):
+        self.call("command", command_id)
+
+    def enabled(self, control):
+        return self.call("enabled", control)[0] == "1"
+
+    def items(self, control=RESULTS_LIST):
+        return self.call("items", control)
+
+    def item(self, index, control=RESULTS_LIST):
+        return self.call("item", control, index)[0]
+
+    def count(self, control=RESULTS_LIST):
+        return int(self.call("count", control)[0])
+
+    def double_click(self, index, control=RESULTS_LIST):
+        self.call("dblclick", control, index)
+
+    def pick(self, index, control=RESULTS_FILE):
+        self.call("pick", control, index)
+
+    def combo(self, control=RESULTS_FILE):
+        selected, *items = self.call("combo", control)
+        return int(selected), items
+
+    def progress(self):
+        position, upper = self.call("progress", PROGRESS)
+        return int(position), int(upper)
+
+    def rect(self, control):
+        return tuple(int(v) for v in self.call("rect", control))
+
+    def client(self):
+        return tuple(int(v) for v in self.call("client"))
+
+    def resize(self, width, height):
+        self.call("resize", width, height)
+
+    def status(self):
+        return [self.text(STATUS1), self.text(STATUS2), self.text(STATUS3)]
+
+    def close(self):
+        self.call("close")
+
+    # -- message boxes
+
+    def box(self, caption, timeout=10):
+        """Waits for a message box; returns its text and its button ids."""
+        text, buttons = self.call("box", int(timeout * 1000), escape(caption))
+        return text, sorted(int(b) for b in buttons.split(",") if b)
+
+    def boxes(self):
+        return [caption for caption in self.call("boxes") if caption]
+
+    def press(self, caption, button):
+        self.call("press", button, escape(caption))
+        wait_until(lambda: caption not in self.boxes(), 10, f"the box {caption!r} to close")
+
+    # -- files in the program folder
+
+    def path(self, name):
+        return os.path.join(self.folder, name)
+
+    def read(self, name):
+        with open(self.path(name), "rb") as f:
+            return f.read().decode("latin-1")
+
+    def write(self, name, text):
+        with open(self.path(name), "wb") as f:
+            f.write(text.encode("latin-1"))
+
+    def files(self):
+        return sorted(os.listdir(self.folder))
+
+
+def raw_request(host, path):
+    """The request bytes the program must send for one fetch."""
+    return (f"GET {path} HTTP/1.0\r\nHost: {host}\r\n"
+            "User-Agent: Mozilla/4.0 (compatible; MSIE 5.5; Windows NT)\r\n"
+            "Accept-Language: en-us\r\n\r\n").encode("ascii")
+
+
+def lines_of(text):
+    """Splits a file's text into lines that must each end in CR LF."""
+    if not text.endswith("\r\n"):
+        raise AssertionError(f"the text does not end in CR LF: {text[-20:]!r}")
+    return text[:-2].split("\r\n")
+
+
+class Scenario(unittest.TestCase):
+    """One scenario: a fresh program folder, the shared feed server reset to its defaults."""
+
+    server = None  # the runner's FeedServer
+    work = os.environ.get("KESTRAP_E2E_WORK", "")
+    kestrap_exe = os.environ.get("KESTRAP_E2E_EXE", "")
+    driver_exe = os.environ.get("KESTRAP_E2E_DRIVER", "")
+    browser_log = os.environ.get("KESTRAP_E2E_BROWSER_LOG", "")
+    prefix = os.environ.get("WINEPREFIX", "")
+
+    def setUp(self):
+        name = self.id().split(".")[-1].removeprefix("test_")
+        self.logs = os.path.join(self.work, "logs", name)
+        os.makedirs(self.logs, exist_ok=True)
+        self.server.reset(os.path.join(self.logs, "requests.log"))
+        if os.path.exists(self.browser_log):
+            os.remove(self.browser_log)
+        self.program = Program(self.work, name, self.kestrap_exe, self.driver_exe, self.prefix)
+
+    def tearDown(self):
+        self.program.stop_driver()
+        self.server.release_all()
+        output = self.program.output()
+        if CRASH_MARK in output:
+            self.fail(f"the program crashed:\n{output[-3000:]}")
+
+    def feed_requests(self):
+        return [r for r in self.server.logged() if r.host != feedserver.UPDATE_HOST]
+
+    def browser_opened(self):
+        if not os.path.exists(self.browser_log):
+            return []
+        with open(self.browser_log, encoding="latin-1") as f:
+            return f.read().splitlines()
+
+    def search(self, cities, terms, timeout=30):
+        """Fills the two lists, runs a search to its end and returns the status lines."""
+        self.program.set_text(CITIES, cities)
+        self.program.set_text(TERMS, terms)
+        self.program.click(SEARCH)
+        wait_until(lambda: self.program.text(STATUS3) == "Search Complete", timeout,
+                   "the end of the search")
+        return self.program.status()
+
+    def screenshot(self, name):
+        """A picture of the virtual screen, cut to what is on it, kept with the run's logs."""
+        subprocess.run(["import", "-window", "root", "-trim", "+repage",
+                        os.path.join(self.work, name)], check=False)

@@ -1,0 +1,54 @@
+#!/usr/bin/env python3
+"""Runs the end-to-end scenarios (test_*.py beside this file) against one feed server.
+
+Called by tests/e2e/run inside its namespace; arguments select scenarios whose name
+contains one of them. The last line printed is "N passed, N failed".
+"""
+import os
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+import feedserver  # noqa: E402
+import harness  # noqa: E402
+
+
+class CountingResult(unittest.TextTestResult):
+    def __init__(self, *args, **kwargs):
+        super().__init__(*args, **kwargs)
+        self.passed = 0
+
+    def addSuccess(self, test):
+        super().addSuccess(test)
+        self.passed += 1
+
+
+def selected(suite, names):
+    for item in suite:
+        if isinstance(item, unittest.TestSuite):
+            yield from selected(item, names)
+        elif not names or any(name in item.id() for name in names):
+            yield item
+
+
+def main():
+    here = os.path.dirname(os.path.abspath(__file__))
+    loader = unittest.TestLoader()
+    suite = unittest.TestSuite(selected(loader.discover(here, pattern="test_*.py"), sys.argv[1:]))
+    work = harness.Scenario.work
+    os.makedirs(os.path.join(work, "logs"), exist_ok=True)
+    harness.Scenario.server = feedserver.FeedServer(os.path.join(work, "logs", "requests.log"))
+    started = time.monotonic()
+    runner = unittest.TextTestRunner(stream=sys.stdout, verbosity=2, resultclass=CountingResult)
+    result = runner.run(suite)
+    harness.Scenario.server.stop()
+    failed = len(result.failures) + len(result.errors) + len(result.unexpectedSuccesses)
+    print(f"end-to-end time: {time.monotonic() - started:.0f} s")
+    print(f"{result.passed} passed, {failed} failed")
+    sys.exit(1 if failed or result.passed == 0 else 0)
+
+
+if __name__ == "__main__":
+    main()

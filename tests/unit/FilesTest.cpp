@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "TempFolder.h"
+#include "platform/Files.h"
+
+namespace kestrap {
+namespace {
+
+namespace fs = std::filesystem;
+
+using FilesTest = TempFolderTest;
+
+int EntriesIn(const std::string& folder) {
+    return static_cast<int>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
+
+void SetWritable(const std::string& path, bool writable) {
+    fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    writable ? fs::perm_options::add : fs::perm_options::remove);
+}
+
+TEST_F(FilesTest, AtomicWriteReplacesWithExactBytesAndLeavesNoTemporaryFile) {
+    const std::string odd("a\r\nb\0c\x1a\xff\r\n", 11);
+    ASSERT_TRUE(WriteFileAtomically(temp.File("out.html"), "first version, longer than the next"));
+    ASSERT_TRUE(WriteFileAtomically(temp.File("out.html"), odd));
+    EXPECT_EQ(temp.Read("out.html"), odd);
+    EXPECT_EQ(EntriesIn(temp.Path()), 1);
+}
+
+TEST_F(FilesTest, FailedAtomicWritesKeepTheOldFileAndLeaveNothingBehind) {
+    EXPECT_FALSE(WriteFileAtomically(temp.File("missing/out.html"), "x"));
+    temp.Write("locked.html", "old content");
+    SetWritable(temp.File("locked.html"), false);
+    EXPECT_FALSE(WriteFileAtomically(temp.File("locked.html"), "new content"));
+    EXPECT_EQ(temp.Read("locked.html"), "old content");
+    EXPECT_EQ(EntriesIn(temp.Path()), 1);
+    SetWritable(temp.File("locked.html"), true);
+}
+
+TEST_F(FilesTest, ReadsWholeFilesOrTheStartOfLargeOnes) {
+    const std::string bytes("0123456789\0\x1a", 12);
+    temp.Write("data.bin", bytes);
+    std::string read;
+    bool cut = true;
+    ASSERT_TRUE(ReadFileStart(temp.File("data.bin"), read, 12, cut));
+    EXPECT_EQ(read, bytes);
+    EXPECT_FALSE(cut);
+    ASSERT_TRUE(ReadFileStart(temp.File("data.bin"), read, 4, cut));
+    EXPECT_EQ(read, "0123");
+    EXPECT_TRUE(cut);
+    EXPECT_FALSE(ReadWholeFile(temp.File("data.bin"), read, 11));
+    EXPECT_FALSE(ReadWholeFile(temp.File("absent.bin"), read));
+}
+
+TEST_F(FilesTest, OnlyVisibleFilesExist) {
+    temp.Write("plain.txt", "x");
+    fs::create_directory(temp.File("folder"));
+    EXPECT_TRUE(FileExists(temp.File("plain.txt")));
+    EXPECT_FALSE(FileExists(temp.File("folder")));
+    EXPECT_FALSE(FileExists(temp.File("absent.txt")));
+#ifndef _WIN32
+    temp.Write(".hidden", "x");
+    EXPECT_FALSE(FileExists(temp.File(".hidden")));
+#endif
+}
+
+}  // namespace
+}  // namespace kestrap

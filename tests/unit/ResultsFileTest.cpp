@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "StoreFixture.h"
+#include "app/ControlIds.h"
+#include "store/Results.h"
+#include "store/ResultsFile.h"
+
+namespace kestrap {
+namespace {
+
+using ResultsFileTest = StoreTest;
+
+constexpr std::string_view Heading = "<h3>Kestrap build for 01-15-2009 at 14:05:09</h3>\r\n";
+
+TEST_F(ResultsFileTest, GroupsByDateNewestFirstWithExactBytes) {
+    EXPECT_EQ(ResultsFileText(state), std::string(Heading) + "<ul>\r\n</ul>\r\n");
+
+    state.results.Append(NewEntry("2008-03-05", "Red bike", "http://a/1.html"));
+    state.results.Append(OldEntry("2008-03-05", "Sofa &amp; chair", "http://a/2.html"));
+    state.results.Append(OldEntry("2008-03-04", "", "http://a/3.html"));
+    EXPECT_EQ(ResultsFileText(state),
+              std::string(Heading) +
+                  "<h3>March 5, 2008</h3>\r\n"
+                  "<ul>\r\n"
+                  "<li>2008-03-05 <a href=\"http://a/1.html\">Red bike</a> <b>NEW</b></li>\r\n"
+                  "<li>2008-03-05 <a href=\"http://a/2.html\">Sofa &amp; chair</a></li>\r\n"
+                  "</ul>\r\n"
+                  "<h3>March 4, 2008</h3>\r\n"
+                  "<ul>\r\n"
+                  "<li>2008-03-04 <a href=\"http://a/3.html\"></a></li>\r\n"
+                  "</ul>\r\n");
+}
+
+TEST_F(ResultsFileTest, SavedEntriesLoadBackInOrderWithoutNewTagsAndWithEveryByte) {
+    std::string title("a\x1a" "b\0c\xa5\xff", 7);  // Ctrl-Z is title text here
+    state.results.Append(NewEntry("2008-03-05", title, "http://a/1"));
+    state.results.Append(OldEntry("2008-03-05", "two\r\nlines", "http://a/2"));
+    state.results.Append(OldEntry("2008-03-04", "last", "http://a/3"));
+    ASSERT_TRUE(SaveResultsFile(state, temp.File("my.results.html")));
+    temp.Write("my.trm", "bike\r\n");
+
+    AppState loaded;
+    loaded.programFolder = temp.Path();
+    LoadResultsFile(loaded, window, "my.results.html");
+    std::vector<std::string> expected = {OldEntry("2008-03-05", title, "http://a/1"),
+                                         OldEntry("2008-03-05", "two  lines", "http://a/2"),
+                                         OldEntry("2008-03-04", "last", "http://a/3")};
+    EXPECT_EQ(loaded.results.Entries(), expected);
+    EXPECT_EQ(window.ListItems(), expected);
+    EXPECT_EQ(window.Text(IDC_TERMS), "bike\r\n");
+}
+
+TEST_F(ResultsFileTest, MissingFileIsReportedEmptiesTheListAndStillLoadsItsLists) {
+    state.results.Append(OldEntry("2008-01-01", "stale", "http://stale"));
+    temp.Write("gone.cit", "boston\r\n");
+    LoadResultsFile(state, window, "   ");
+    EXPECT_EQ(state.results.Count(), 1);
+    LoadResultsFile(state, window, "gone.html");
+    EXPECT_EQ(state.results.Count(), 0);
+    EXPECT_EQ(window.Text(IDC_STATUS3), "Error: Could not load gone.html");
+    EXPECT_EQ(window.Text(IDC_CITIES), "boston\r\n");
+}
+
+TEST_F(ResultsFileTest, ReaderTakesFieldsByItsMarkers) {
+    temp.Write("odd.html",
+               "<h3>no item here</h3>\r\n"
+               "<li>2008-01-02 <a href=\"http://a/1\">Bike <b>cheap</b></a></li>\r\n"
+               "<li>2008-01-03 <a href=\"http://a/\"q\">quoted</a></li>\r\n"
+               "<li>2008-01-04 <a href=\"  http://a/3  \">  spaced  </a></li><li>second</li>\r\n"
+               "before <li>2008-01-05 <a href=\"http://a/5\">no end tag\r\n"
+               "<li>short</li>\r\n"
+               "<LI>2008-01-06 upper case is no item</LI>\r\n");
+    LoadResultsFile(state, window, "odd.html");
+    std::vector<std::string> expected = {
+        OldEntry("2008-01-02", "Bike", "http://a/1"),   OldEntry("2008-01-03", "quoted", "http://a/"),
+        OldEntry("2008-01-04", "spaced", "http://a/3"), OldEntry("2008-01-05", "no end tag", "http://a/5"),
+        OldEntry("short", "", ""),
+    };
+    EXPECT_EQ(state.results.Entries(), expected);
+}
+
+TEST_F(ResultsFileTest, AtMostTheListsCapacityIsLoadedAndOneLineReportsTheRest) {
+    std::string file;
+    for (int i = 0; i < MaxResults + 25; ++i) {
+        file += "<li>2008-01-01 <a href=\"http://a/" + std::to_string(i) + "\">t</a></li>\r\n";
+    }
+    temp.Write("big.html", file);
+    LoadResultsFile(state, window, "big.html");
+    EXPECT_EQ(state.results.Count(), MaxResults);
+    EXPECT_EQ(window.Text(IDC_STATUS3),
+              "25 entries of big.html were left out: the list holds at most 10,000.");
+    EXPECT_EQ(window.Text(IDC_STATUS2), "");
+}
+
+TEST_F(ResultsFileTest, DamagedFilesLoadWhatTheyCan) {
+    std::mt19937 random(7);
+    std::string noise;
+    for (int i = 0; i < 200000; ++i) noise.push_back(static_cast<char>(random()));
+    temp.Write("noise.html", noise + "\r\n<li>2008-01-01 <a href=\"http://a/1");
+    LoadResultsFile(state, window, "noise.html");
+    std::vector<std::string> entries = state.results.Entries();
+    ASSERT_FALSE(entries.empty());
+    EXPECT_EQ(entries.back(), OldEntry("2008-01-01", "", "http://a/1"));
+}
+
+}  // namespace
+}  // namespace kestrap
