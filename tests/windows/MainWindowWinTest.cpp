@@ -125,6 +125,16 @@ TEST_F(MainWindowTest, SearchButtonAloneIsBold) {
     EXPECT_EQ(search.lfWeight, 700);
     EXPECT_EQ(search.lfHeight, -(pixelsPerInch * 8) / 72);
     EXPECT_STREQ(search.lfFaceName, "MS Sans Serif");
+    // and the face that is really drawn is bold, not a regular face standing in for it
+    HDC dc = GetDC(Item(IDC_SEARCH));
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(Item(IDC_SEARCH), WM_GETFONT, 0, 0)));
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(dc, &metrics);
+    char face[LF_FACESIZE] = {};
+    GetTextFaceA(dc, LF_FACESIZE, face);
+    SelectObject(dc, old);
+    ReleaseDC(Item(IDC_SEARCH), dc);
+    EXPECT_GE(metrics.tmWeight, 700) << face;
     EXPECT_LT(FontOf(Item(IDC_LOAD)).lfWeight, 700);
     EXPECT_LT(FontOf(Item(IDC_STATUS1)).lfWeight, 700);
 }
