@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <system_error>
 
@@ -198,9 +199,32 @@ std::string FormatThousands(int64_t value) {
     return grouped;
 }
 
+namespace {
+
+// The first CR or LF. Searched for in windows that grow, so that a long line costs no
+// more than two memchr passes and a text without CR is not searched to its end per line.
+size_t FindLineEnd(std::string_view text) {
+    size_t from = 0;
+    size_t window = 256;
+    while (from < text.size()) {
+        const size_t size = std::min(window, text.size() - from);
+        const char* at = text.data() + from;
+        const void* cr = std::memchr(at, '\r', size);
+        const size_t limit = cr ? static_cast<size_t>(static_cast<const char*>(cr) - at) : size;
+        const void* lf = std::memchr(at, '\n', limit);
+        if (lf) return from + static_cast<size_t>(static_cast<const char*>(lf) - at);
+        if (cr) return from + limit;
+        from += size;
+        window = std::min(window * 2, size_t{1} << 16);
+    }
+    return std::string_view::npos;
+}
+
+}  // namespace
+
 bool NextLine(std::string_view& rest, std::string_view& line) {
     if (rest.empty()) return false;
-    const size_t end = rest.find_first_of("\r\n");
+    const size_t end = FindLineEnd(rest);
     if (end == std::string_view::npos) {
         line = rest;
         rest = {};

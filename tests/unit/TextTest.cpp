@@ -174,5 +174,23 @@ TEST(NextLine, EveryLineEndForm) {
     EXPECT_EQ(Lines(""), V{});
 }
 
+// Lines around and far beyond the sizes the line-end search works in, each end form in turn;
+// the answer must be what a byte-by-byte reading gives.
+TEST(NextLine, LongLinesSplitAsByteByByte) {
+    std::string text;
+    std::vector<std::string> expected;
+    const char* ends[] = {"\r\n", "\n", "\r"};
+    int n = 0;
+    for (size_t length : {0u, 1u, 255u, 256u, 257u, 511u, 767u, 1000u, 65535u, 65536u, 70000u, 200000u}) {
+        std::string line(length, 'x');
+        if (length > 0) line[length / 2] = static_cast<char>('a' + n % 26);
+        expected.push_back(line);
+        text += line + ends[n++ % 3];
+    }
+    text += std::string(300000, 'y');  // last line without an end
+    expected.push_back(std::string(300000, 'y'));
+    EXPECT_EQ(Lines(text), expected);
+}
+
 }  // namespace
 }  // namespace kestrap
