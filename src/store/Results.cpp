@@ -39,11 +39,10 @@ bool AddNewResult(AppState& state, Window& window, std::string_view date, std::s
     std::string entry;
     entry.reserve(date.size() + title.size() + link.size() + 16);
     entry.append(date).append(" || ").append(title).append(" || ").append(link).append(" || NEW");
-    std::string shown = entry.substr(0, ListBoxTextLimit);
-    if (!state.results.Append(std::move(entry))) return false;
+    if (!state.results.Append(entry)) return false;
     state.unsavedResults = 1;
     ++state.newResultsFound;
-    window.ListInsertTop(shown);
+    window.ListInsertTop(std::string_view(entry).substr(0, ListBoxTextLimit));
     return true;
 }
 
@@ -52,10 +51,9 @@ void ResetResults(AppState& state, Window& window) {
     window.ListReset();
 }
 
-bool AppendLoadedResult(AppState& state, Window& window, std::string entry) {
-    std::string shown = entry;
-    if (!state.results.Append(std::move(entry))) return false;
-    window.ListAppend(shown);
+bool AppendLoadedResult(AppState& state, Window& window, std::string_view entry) {
+    if (!state.results.Append(entry)) return false;
+    window.ListAppend(entry);
     return true;
 }
 
