@@ -9,11 +9,31 @@
 
 namespace kestrap {
 
+size_t FindText(std::string_view text, std::string_view marker, size_t from) {
+    if (from > text.size() || text.size() - from < marker.size()) return std::string_view::npos;
+    if (marker.empty()) return from;
+    // the first byte by memchr, the rest compared here: markers are short, and a library
+    // compare per candidate costs more than the compare itself
+    const char first = marker.front();
+    const std::string_view rest = marker.substr(1);
+    const char* at = text.data() + from;
+    const char* const lastStart = text.data() + text.size() - marker.size();
+    while (at <= lastStart) {
+        at = static_cast<const char*>(std::memchr(at, first, static_cast<size_t>(lastStart - at) + 1));
+        if (at == nullptr) return std::string_view::npos;
+        size_t i = 0;
+        while (i < rest.size() && at[1 + i] == rest[i]) ++i;
+        if (i == rest.size()) return static_cast<size_t>(at - text.data());
+        ++at;
+    }
+    return std::string_view::npos;
+}
+
 std::string_view TextBetween(std::string_view text, std::string_view start, std::string_view end) {
-    const size_t found = text.find(start);
+    const size_t found = FindText(text, start);
     if (found == std::string_view::npos) return {};
     const size_t from = found + start.size();
-    const size_t to = text.find(end, from);
+    const size_t to = FindText(text, end, from);
     return text.substr(from, to == std::string_view::npos ? std::string_view::npos : to - from);
 }
 

@@ -17,11 +17,11 @@ std::string_view ResultField(std::string_view entry, int n) {
     if (n < 1) return {};
     size_t start = 0;
     for (int field = 1; field < n; ++field) {
-        size_t separator = entry.find(FieldSeparator, start);
+        size_t separator = FindText(entry, FieldSeparator, start);
         if (separator == std::string_view::npos) return {};
         start = separator + FieldSeparator.size();
     }
-    size_t end = entry.find(FieldSeparator, start);
+    size_t end = FindText(entry, FieldSeparator, start);
     if (end == std::string_view::npos) end = entry.size();
     return StripBlanks(entry.substr(start, end - start));
 }

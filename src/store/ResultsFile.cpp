@@ -65,7 +65,7 @@ int ReadItems(AppState& state, Window& window, std::string_view bytes) {
     std::string_view line;
     std::string entry;
     while (NextLine(bytes, line)) {
-        if (line.find("<li>") == std::string_view::npos) continue;
+        if (FindText(line, "<li>") == std::string_view::npos) continue;
         if (leftOut > 0) {
             ++leftOut;
             continue;

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -154,6 +155,23 @@ TEST(FormatNumbers, ThousandsGroups) {
     EXPECT_EQ(FormatThousands(1234567), "1,234,567");
     EXPECT_EQ(FormatThousands(-1234), "-1,234");
     EXPECT_EQ(FormatThousands(-123), "-123");
+}
+
+// Against the library's find on texts made of a few letters, so that near misses abound.
+TEST(FindText, AnswersAsStringFindDoes) {
+    std::mt19937 random(31);
+    auto make = [&](size_t length) {
+        std::string text;
+        for (size_t i = 0; i < length; ++i) text.push_back("<a/>"[random() % 4]);
+        return text;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        const std::string text = make(random() % 40);
+        const std::string marker = make(random() % 5);
+        const size_t from = random() % 45;
+        ASSERT_EQ(FindText(text, marker, from), std::string_view(text).find(marker, from))
+            << "'" << text << "' '" << marker << "' from " << from;
+    }
 }
 
 std::vector<std::string> Lines(std::string_view text) {
