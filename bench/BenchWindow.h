@@ -2,6 +2,7 @@
 // A window for benchmarks: keeps control texts (the status lines are read back) and counts
 // list-box lines, nothing more. A recording fake would measure its own log instead.
 #include <atomic>
+#include <condition_variable>
 #include <map>
 #include <mutex>
 #include <string>
@@ -21,6 +22,15 @@ public:
     void SetText(int control, std::string_view text) override {
         std::lock_guard guard(lock_);
         texts_[control].assign(text);
+        if (text == "Search Complete" || text == "Search aborted.") {
+            ++runsEnded_;
+            ended_.notify_all();
+        }
+    }
+    // Blocks until `runs` search runs in all have posted their last status line.
+    void WaitForRunsEnded(int runs) {
+        std::unique_lock guard(lock_);
+        ended_.wait(guard, [&] { return runsEnded_ >= runs; });
     }
     void Enable(int, bool) override {}
     int Ask(std::string_view, std::string_view, unsigned) override { return AnswerOk; }
@@ -46,6 +56,8 @@ public:
 
 private:
     std::mutex lock_;
+    std::condition_variable ended_;
+    int runsEnded_ = 0;
     std::map<int, std::string> texts_;
 };
 
