@@ -30,8 +30,10 @@ bool IsTaggedNew(std::string_view entry) {
     return ResultField(entry, 4) == "NEW";
 }
 
+// Feeds may wrap a link in blanks, while an entry's link field is always read stripped:
+// compared unstripped, such an ad would come back as new at every search.
 bool FindResultByLink(const AppState& state, std::string_view link) {
-    return state.results.ContainsLink(link);
+    return state.results.ContainsLink(StripBlanks(link));
 }
 
 bool AddNewResult(AppState& state, Window& window, std::string_view date, std::string_view title,

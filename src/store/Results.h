@@ -19,7 +19,7 @@ bool IsTaggedNew(std::string_view entry);
 // while the UI thread may read the count; no caller holds its lock while calling the window.
 class ResultsList;  // defined in store/ResultsList.h
 
-// true when an entry's stripped link equals `link` byte for byte
+// true when an entry's stripped link equals the stripped `link` byte for byte
 bool FindResultByLink(const AppState& state, std::string_view link);
 // tags NEW, raises the flags, shows it at the top of the list box; false when the list is full
 bool AddNewResult(AppState& state, Window& window, std::string_view date, std::string_view title,

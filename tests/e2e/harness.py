@@ -4,6 +4,7 @@ Texts are handled as latin-1 strings, one character per byte of the program's AN
 so that they compare byte for byte with fixtures and with files the program writes.
 """
 import os
+import select
 import shutil
 import subprocess
 import time
@@ -82,6 +83,9 @@ def wait_until(condition, timeout, what):
 class Driver:
     """One kdriver.exe process; call() sends a command and returns the answer's fields."""
 
+    # the longest wait a command asks for is 15 s; beyond a minute the driver is stuck
+    ANSWER_TIMEOUT = 60
+
     def __init__(self, exe, stderr_path):
         self.stderr_path = stderr_path
         self.process = subprocess.Popen(
@@ -92,6 +96,10 @@ class Driver:
         line = " ".join([command] + [str(a) for a in args])
         self.process.stdin.write(line.encode("latin-1") + b"\n")
         self.process.stdin.flush()
+        ready, _, _ = select.select([self.process.stdout], [], [], self.ANSWER_TIMEOUT)
+        if not ready:
+            self.process.kill()
+            raise DriverError(f"no answer to {line!r} within {self.ANSWER_TIMEOUT} s")
         answer = self.process.stdout.readline().decode("latin-1").rstrip("\n")
         if not answer:
             raise DriverError(f"the driver ended during {line!r}")
@@ -203,6 +211,12 @@ class Program:
 
     def items(self, control=RESULTS_LIST):
         return self.call("items", control)
+
+    def item(self, index, control=RESULTS_LIST):
+        return self.call("item", control, index)[0]
+
+    def count(self, control=RESULTS_LIST):
+        return int(self.call("count", control)[0])
 
     def double_click(self, index, control=RESULTS_LIST):
         self.call("dblclick", control, index)
