@@ -17,11 +17,11 @@ std::string_view ResultField(std::string_view entry, int n) {
     if (n < 1) return {};
     size_t start = 0;
     for (int field = 1; field < n; ++field) {
-        size_t separator = entry.find(FieldSeparator, start);
+        size_t separator = FindText(entry, FieldSeparator, start);
         if (separator == std::string_view::npos) return {};
         start = separator + FieldSeparator.size();
     }
-    size_t end = entry.find(FieldSeparator, start);
+    size_t end = FindText(entry, FieldSeparator, start);
     if (end == std::string_view::npos) end = entry.size();
     return StripBlanks(entry.substr(start, end - start));
 }
@@ -41,11 +41,10 @@ bool AddNewResult(AppState& state, Window& window, std::string_view date, std::s
     std::string entry;
     entry.reserve(date.size() + title.size() + link.size() + 16);
     entry.append(date).append(" || ").append(title).append(" || ").append(link).append(" || NEW");
-    std::string shown = entry.substr(0, ListBoxTextLimit);
-    if (!state.results.Append(std::move(entry))) return false;
+    if (!state.results.Append(entry)) return false;
     state.unsavedResults = 1;
     ++state.newResultsFound;
-    window.ListInsertTop(shown);
+    window.ListInsertTop(std::string_view(entry).substr(0, ListBoxTextLimit));
     return true;
 }
 
@@ -54,10 +53,9 @@ void ResetResults(AppState& state, Window& window) {
     window.ListReset();
 }
 
-bool AppendLoadedResult(AppState& state, Window& window, std::string entry) {
-    std::string shown = entry;
-    if (!state.results.Append(std::move(entry))) return false;
-    window.ListAppend(shown);
+bool AppendLoadedResult(AppState& state, Window& window, std::string_view entry) {
+    if (!state.results.Append(entry)) return false;
+    window.ListAppend(entry);
     return true;
 }
 

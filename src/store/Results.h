@@ -26,7 +26,7 @@ bool AddNewResult(AppState& state, Window& window, std::string_view date, std::s
                   std::string_view link);
 void ResetResults(AppState& state, Window& window);
 // appends an entry read from a file; false when the list is full
-bool AppendLoadedResult(AppState& state, Window& window, std::string entry);
+bool AppendLoadedResult(AppState& state, Window& window, std::string_view entry);
 void SortResultsNewestFirst(AppState& state);
 void ClearResults(AppState& state, Window& window);
 void OpenResultLink(Window& window);

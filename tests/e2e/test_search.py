@@ -79,7 +79,7 @@ class SearchTest(Scenario):
         self.assertEqual([r.raw for r in self.server.logged(UPDATE_HOST)],
                          [raw_request(UPDATE_HOST, UPDATE_PATH)])
         with open(self.server.log_path, "rb") as log:
-            self.assertEqual(len(log.read()), sum(len(r.raw) for r in self.server.logged()))
+            self.assertEqual(log.read(), b"".join(r.raw for r in self.server.logged()))
 
     def test_kill_search_during_a_slow_answer(self):
         p = self.program
