@@ -267,3 +267,38 @@ TEST(ResultsMenu, OpensAtThePointerInsideTheListElseBelowItsMiddle) {
 
 }  // namespace
 }  // namespace kestrap
+
+namespace kestrap {
+namespace {
+
+// F1 as a user presses it: the key reaches the focused box through the dialog's own
+// message handling, which turns it into help for that box.
+TEST_F(MainWindowTest, F1InTheTermsBoxShowsTheTermsHelp) {
+    ShowWindow(dialog, SW_SHOW);
+    SetForegroundWindow(dialog);
+    SetFocus(Item(IDC_TERMS));
+    INPUT keys[2] = {};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = VK_F1;
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ASSERT_EQ(SendInput(2, keys, sizeof(INPUT)), 2u);
+    const DWORD start = GetTickCount();
+    MSG message;
+    while (!FindWindowA(HelpPopupClass, nullptr) && GetTickCount() - start < 2000) {
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (IsDialogMessageA(dialog, &message)) continue;
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        Sleep(10);
+    }
+    HWND popup = FindWindowA(HelpPopupClass, nullptr);
+    ASSERT_NE(popup, nullptr);
+    char text[1024] = {};
+    GetWindowTextA(popup, text, sizeof text);
+    EXPECT_EQ(std::string(text).rfind("This is the list of terms to search for", 0), 0u) << text;
+    DestroyWindow(popup);
+}
+
+}  // namespace
+}  // namespace kestrap
