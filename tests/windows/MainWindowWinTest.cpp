@@ -197,7 +197,9 @@ TEST_F(MainWindowTest, ComboKeepsItsDropDownHeightThroughResizes) {
 TEST_F(MainWindowTest, MinimisingKeepsTheRecordedSize) {
     ResizeClient(360, 250);
     const Rect list = Units(IDC_RESULTS_LIST);
-    SendMessageA(dialog, WM_SIZE, SIZE_MINIMIZED, 0);
+    ShowWindow(dialog, SW_SHOW);
+    ShowWindow(dialog, SW_MINIMIZE);
+    ASSERT_TRUE(IsIconic(dialog));
     EXPECT_EQ(state.dialogWidth, 360);
     EXPECT_EQ(state.dialogHeight, 250);
     EXPECT_EQ(Units(IDC_RESULTS_LIST).w, list.w);
