@@ -30,6 +30,16 @@ bool IsTaggedNew(std::string_view entry) {
     return ResultField(entry, 4) == "NEW";
 }
 
+std::string EntryFieldText(std::string_view text) {
+    std::string field;
+    field.reserve(text.size());
+    for (char c : text) {
+        if (c == '|' && !field.empty() && field.back() == '|') field.push_back(' ');
+        field.push_back(c);
+    }
+    return field;
+}
+
 bool FindResultByLink(const AppState& state, std::string_view link) {
     return state.results.ContainsLink(link);
 }
@@ -38,7 +48,10 @@ bool AddNewResult(AppState& state, Window& window, std::string_view date, std::s
                   std::string_view link) {
     std::string entry;
     entry.reserve(date.size() + title.size() + link.size() + 16);
-    entry.append(date).append(" || ").append(title).append(" || ").append(link).append(" || NEW");
+    // a "||" inside a field would shift the link: the duplicate test, the double-click and
+    // the file would all read a piece of the title instead
+    entry.append(EntryFieldText(date)).append(" || ").append(EntryFieldText(title));
+    entry.append(" || ").append(EntryFieldText(link)).append(" || NEW");
     std::string shown = entry.substr(0, ListBoxTextLimit);
     if (!state.results.Append(std::move(entry))) return false;
     state.unsavedResults = 1;
