@@ -49,9 +49,10 @@ void AppendItem(std::string& out, std::string_view entry) {
 
 std::string EntryOfItemLine(std::string_view line) {
     std::string_view item = TextBetween(line, "<li>", "</li>");
-    std::string entry(item.substr(0, 10));
-    entry.append(" || ").append(StripBlanks(TextBetween(item, ">", "<")));
-    entry.append(" || ").append(StripBlanks(TextBetween(item, "\"", "\"")));
+    // bars inside a field (a hand-edited file, say) must not shift the link
+    std::string entry = EntryFieldText(item.substr(0, 10));
+    entry.append(" || ").append(EntryFieldText(StripBlanks(TextBetween(item, ">", "<"))));
+    entry.append(" || ").append(EntryFieldText(StripBlanks(TextBetween(item, "\"", "\""))));
     return entry;
 }
 

@@ -193,6 +193,18 @@ TEST_F(Faults, BarsInATitleOrBlanksAroundALinkMakeNoDuplicates) {
     EXPECT_EQ(Said("Searching in boston for bike (sss)... found 3 items, 0 are new."), 2);
 }
 
+TEST_F(Faults, AResultsFileWhoseTitlesHoldBarsKeepsItsLinks) {
+    temp.Write("bars.html", "<li>2008-01-15 <a href=\"http://x/1\">a || b</a></li>\r\n"
+                            "<li>2008-01-15 <a href=\"http://x/2\">||</a></li>\r\n");
+    window.TypeResultsFileName("bars.html");
+    LoadCommand(state, window);
+    EXPECT_TRUE(FindResultByLink(state, "http://x/1"));
+    EXPECT_TRUE(FindResultByLink(state, "http://x/2"));
+    window.SelectListItem(0);
+    OpenResultLink(window);
+    EXPECT_EQ(window.Opened(), std::vector<std::string>{"http://x/1"});
+}
+
 // --- files ---------------------------------------------------------------------------------
 
 class FaultyDisk : public Faults {
