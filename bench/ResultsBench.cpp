@@ -1,7 +1,11 @@
 // One search merges up to 500 feed items into a list of up to 10,000 entries; each item
 // asks whether its link is known. Baseline: the plain scan of every entry's link field.
+// And the sort that Save and pruning do, against std::sort of the same strings.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -62,6 +66,43 @@ void FindResultByLinkScanBaseline(benchmark::State& bench) {
     bench.SetItemsProcessed(bench.iterations() * static_cast<int64_t>(links.size()));
 }
 BENCHMARK(FindResultByLinkScanBaseline)->Arg(1000)->Arg(10000);
+
+// 10,000 entries over 100 days in the order a day of searches leaves them: shuffled.
+std::vector<std::string> UnsortedEntries() {
+    std::vector<std::string> entries;
+    for (int i = 0; i < MaxResults; ++i) {
+        const int day = 1 + i % 28;
+        entries.push_back("2008-0" + std::to_string(1 + i % 3) + "-" + (day < 10 ? "0" : "") +
+                          std::to_string(day) + " || Mountain bike - $" + std::to_string(100 + i) +
+                          " || http://boston.craigslist.org/bik/" + std::to_string(1000000000 + i) + ".html");
+    }
+    std::shuffle(entries.begin(), entries.end(), std::mt19937(7));
+    return entries;
+}
+
+void BM_BaselineStdSort(benchmark::State& bench) {
+    const auto unsorted = UnsortedEntries();
+    for (auto _ : bench) {
+        bench.PauseTiming();
+        auto entries = unsorted;
+        bench.ResumeTiming();
+        std::sort(entries.begin(), entries.end(), std::greater<>());
+        benchmark::DoNotOptimize(entries.data());
+    }
+}
+BENCHMARK(BM_BaselineStdSort)->Unit(benchmark::kMillisecond);
+
+void BM_SortResultsNewestFirst(benchmark::State& bench) {
+    const auto unsorted = UnsortedEntries();
+    AppState state;
+    for (auto _ : bench) {
+        bench.PauseTiming();
+        state.results.Replace(unsorted);
+        bench.ResumeTiming();
+        SortResultsNewestFirst(state);
+    }
+}
+BENCHMARK(BM_SortResultsNewestFirst)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace kestrap

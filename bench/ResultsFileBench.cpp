@@ -1,45 +1,22 @@
+// Save and load of a full results file through the program's own paths, each against the
+// plain file work on the same bytes.
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
 #include <string>
 #include <string_view>
 
+#include "BenchWindow.h"
 #include "app/State.h"
-#include "app/Window.h"
 #include "platform/Files.h"
 #include "store/Results.h"
 #include "store/ResultsFile.h"
 
 namespace kestrap {
 namespace {
-
-// Only what loading needs; list-box lines are counted, not kept.
-class CountingWindow : public Window {
-public:
-    std::string Text(int) override { return {}; }
-    void SetText(int, std::string_view) override {}
-    void Enable(int, bool) override {}
-    int Ask(std::string_view, std::string_view, unsigned) override { return AnswerOk; }
-    void Open(std::string_view) override {}
-    void ListInsertTop(std::string_view) override { ++lines; }
-    void ListAppend(std::string_view) override { ++lines; }
-    void ListReset() override { lines = 0; }
-    std::string ListSelectedText() override { return {}; }
-    int ComboCount() override { return 0; }
-    std::string ComboItem(int) override { return {}; }
-    int ComboAdd(std::string_view) override { return 0; }
-    void ComboSelect(int) override {}
-    int ComboSelected() override { return -1; }
-    void SetProgressRange(int) override {}
-    void SetProgress(int) override {}
-    void RestoreSize(int, int) override {}
-    bool CreateStartMenuShortcut(int, std::string_view, std::string_view, std::string_view,
-                                 std::string_view) override {
-        return false;
-    }
-    int lines = 0;
-};
 
 // A full list: 10,000 entries over 100 days, titles and links of a typical length.
 void FillFullList(AppState& state) {
@@ -52,26 +29,8 @@ void FillFullList(AppState& state) {
                              std::to_string(100 + i) + " (Downtown) || http://boston.craigslist.org/bik/" +
                              std::to_string(1000000000 + i) + ".html" + (i % 3 == 0 ? " || NEW" : ""));
     }
+    SortResultsNewestFirst(state);
 }
-
-// The floor for writing: the entry texts joined with line ends.
-void BM_BaselineJoinEntries(benchmark::State& state) {
-    AppState app;
-    FillFullList(app);
-    for (auto _ : state) {
-        std::string text;
-        for (const auto& entry : app.results.Entries()) text.append(entry).append("\r\n");
-        benchmark::DoNotOptimize(text);
-    }
-}
-BENCHMARK(BM_BaselineJoinEntries)->Unit(benchmark::kMillisecond);
-
-void BM_ResultsFileText(benchmark::State& state) {
-    AppState app;
-    FillFullList(app);
-    for (auto _ : state) benchmark::DoNotOptimize(ResultsFileText(app));
-}
-BENCHMARK(BM_ResultsFileText)->Unit(benchmark::kMillisecond);
 
 std::string BenchFolder() {
     auto folder = std::filesystem::temp_directory_path() / "kestrap-bench";
@@ -79,13 +38,59 @@ std::string BenchFolder() {
     return (folder / "").string();
 }
 
+bool WritePlain(const std::string& path, std::string_view bytes, bool sync) {
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    bool ok = write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+    if (sync) ok = fsync(fd) == 0 && ok;
+    return close(fd) == 0 && ok;
+}
+
+// The floor for saving: the same bytes written to a file and flushed to disk, as a save
+// must be before it may replace the old file.
+void BM_BaselineWriteSynced(benchmark::State& bench) {
+    AppState app;
+    FillFullList(app);
+    const std::string bytes = ResultsFileText(app);
+    const std::string path = BenchFolder() + "plain.html";
+    for (auto _ : bench) {
+        if (!WritePlain(path, bytes, true)) bench.SkipWithError("write failed");
+    }
+    bench.SetBytesProcessed(bench.iterations() * static_cast<int64_t>(bytes.size()));
+}
+BENCHMARK(BM_BaselineWriteSynced)->Unit(benchmark::kMillisecond);
+
+// For comparison only: the same write without the flush.
+void BM_BaselineWriteUnsynced(benchmark::State& bench) {
+    AppState app;
+    FillFullList(app);
+    const std::string bytes = ResultsFileText(app);
+    const std::string path = BenchFolder() + "plain.html";
+    for (auto _ : bench) {
+        if (!WritePlain(path, bytes, false)) bench.SkipWithError("write failed");
+    }
+    bench.SetBytesProcessed(bench.iterations() * static_cast<int64_t>(bytes.size()));
+}
+BENCHMARK(BM_BaselineWriteUnsynced)->Unit(benchmark::kMillisecond);
+
+// Formatting, a temporary file, the flush and the rename over the old file.
+void BM_SaveResultsFile(benchmark::State& bench) {
+    AppState app;
+    FillFullList(app);
+    const std::string path = BenchFolder() + "save.html";
+    for (auto _ : bench) {
+        if (!SaveResultsFile(app, path)) bench.SkipWithError("save failed");
+    }
+}
+BENCHMARK(BM_SaveResultsFile)->Unit(benchmark::kMillisecond);
+
 // The floor for reading: the file read whole and its line ends counted.
-void BM_BaselineReadAndCountLines(benchmark::State& state) {
+void BM_BaselineReadAndCountLines(benchmark::State& bench) {
     AppState app;
     FillFullList(app);
     const std::string path = BenchFolder() + "bench.html";
-    WriteFileAtomically(path, ResultsFileText(app));
-    for (auto _ : state) {
+    SaveResultsFile(app, path);
+    for (auto _ : bench) {
         std::string bytes;
         ReadWholeFile(path, bytes);
         size_t lines = 0;
@@ -99,15 +104,17 @@ void BM_BaselineReadAndCountLines(benchmark::State& state) {
 }
 BENCHMARK(BM_BaselineReadAndCountLines)->Unit(benchmark::kMillisecond);
 
-void BM_LoadResultsFile(benchmark::State& state) {
+// Reset, read, one entry per line with its link indexed, one list-box line each, and the
+// term and city list files beside it.
+void BM_LoadResultsFile(benchmark::State& bench) {
     AppState app;
     FillFullList(app);
     app.programFolder = BenchFolder();
-    WriteFileAtomically(app.programFolder + "bench.html", ResultsFileText(app));
-    CountingWindow window;
-    for (auto _ : state) {
+    SaveResultsFile(app, app.programFolder + "bench.html");
+    BenchWindow window;
+    for (auto _ : bench) {
         LoadResultsFile(app, window, "bench.html");
-        benchmark::DoNotOptimize(window.lines);
+        if (window.lines != MaxResults) bench.SkipWithError("entries missing");
     }
 }
 BENCHMARK(BM_LoadResultsFile)->Unit(benchmark::kMillisecond);

@@ -3,16 +3,37 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <system_error>
 
 namespace kestrap {
 
+size_t FindText(std::string_view text, std::string_view marker, size_t from) {
+    if (from > text.size() || text.size() - from < marker.size()) return std::string_view::npos;
+    if (marker.empty()) return from;
+    // the first byte by memchr, the rest compared here: markers are short, and a library
+    // compare per candidate costs more than the compare itself
+    const char first = marker.front();
+    const std::string_view rest = marker.substr(1);
+    const char* at = text.data() + from;
+    const char* const lastStart = text.data() + text.size() - marker.size();
+    while (at <= lastStart) {
+        at = static_cast<const char*>(std::memchr(at, first, static_cast<size_t>(lastStart - at) + 1));
+        if (at == nullptr) return std::string_view::npos;
+        size_t i = 0;
+        while (i < rest.size() && at[1 + i] == rest[i]) ++i;
+        if (i == rest.size()) return static_cast<size_t>(at - text.data());
+        ++at;
+    }
+    return std::string_view::npos;
+}
+
 std::string_view TextBetween(std::string_view text, std::string_view start, std::string_view end) {
-    const size_t found = text.find(start);
+    const size_t found = FindText(text, start);
     if (found == std::string_view::npos) return {};
     const size_t from = found + start.size();
-    const size_t to = text.find(end, from);
+    const size_t to = FindText(text, end, from);
     return text.substr(from, to == std::string_view::npos ? std::string_view::npos : to - from);
 }
 
@@ -198,9 +219,32 @@ std::string FormatThousands(int64_t value) {
     return grouped;
 }
 
+namespace {
+
+// The first CR or LF. Searched for in windows that grow, so that a long line costs no
+// more than two memchr passes and a text without CR is not searched to its end per line.
+size_t FindLineEnd(std::string_view text) {
+    size_t from = 0;
+    size_t window = 256;
+    while (from < text.size()) {
+        const size_t size = std::min(window, text.size() - from);
+        const char* at = text.data() + from;
+        const void* cr = std::memchr(at, '\r', size);
+        const size_t limit = cr ? static_cast<size_t>(static_cast<const char*>(cr) - at) : size;
+        const void* lf = std::memchr(at, '\n', limit);
+        if (lf) return from + static_cast<size_t>(static_cast<const char*>(lf) - at);
+        if (cr) return from + limit;
+        from += size;
+        window = std::min(window * 2, size_t{1} << 16);
+    }
+    return std::string_view::npos;
+}
+
+}  // namespace
+
 bool NextLine(std::string_view& rest, std::string_view& line) {
     if (rest.empty()) return false;
-    const size_t end = rest.find_first_of("\r\n");
+    const size_t end = FindLineEnd(rest);
     if (end == std::string_view::npos) {
         line = rest;
         rest = {};

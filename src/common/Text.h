@@ -7,6 +7,10 @@
 
 namespace kestrap {
 
+// Where `marker` first occurs in `text` at or after `from` (as std::string_view::find, but
+// quicker for the short markers of feeds and files); npos when it does not.
+size_t FindText(std::string_view text, std::string_view marker, size_t from = 0);
+
 // The text after the first `start` up to the next `end` (or to the end of `text`);
 // empty when `start` does not occur.
 std::string_view TextBetween(std::string_view text, std::string_view start, std::string_view end);

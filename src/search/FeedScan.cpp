@@ -1,5 +1,6 @@
 #include "search/FeedScan.h"
 
+#include "common/Text.h"
 #include "search/Dates.h"
 
 namespace kestrap {
@@ -21,7 +22,7 @@ public:
     size_t Find(size_t from) {
         const bool stillValid = searched_ && from >= searchedFrom_ && (at_ == npos || at_ >= from);
         if (!stillValid) {
-            at_ = text_.find(marker_, from);
+            at_ = FindText(text_, marker_, from);
             searchedFrom_ = from;
             searched_ = true;
         }
@@ -54,7 +55,8 @@ std::string Stored(std::string_view field) { return std::string(field.substr(0, 
 
 size_t CountTitles(std::string_view text, size_t limit) {
     size_t count = 0;
-    for (size_t at = text.find("<title>"); at != npos && count < limit; at = text.find("<title>", at + 7)) ++count;
+    for (size_t at = FindText(text, "<title>"); at != npos && count < limit; at = FindText(text, "<title>", at + 7))
+        ++count;
     return count;
 }
 

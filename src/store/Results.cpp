@@ -17,11 +17,11 @@ std::string_view ResultField(std::string_view entry, int n) {
     if (n < 1) return {};
     size_t start = 0;
     for (int field = 1; field < n; ++field) {
-        size_t separator = entry.find(FieldSeparator, start);
+        size_t separator = FindText(entry, FieldSeparator, start);
         if (separator == std::string_view::npos) return {};
         start = separator + FieldSeparator.size();
     }
-    size_t end = entry.find(FieldSeparator, start);
+    size_t end = FindText(entry, FieldSeparator, start);
     if (end == std::string_view::npos) end = entry.size();
     return StripBlanks(entry.substr(start, end - start));
 }
@@ -30,18 +30,24 @@ bool IsTaggedNew(std::string_view entry) {
     return ResultField(entry, 4) == "NEW";
 }
 
+void AppendEntryField(std::string& entry, std::string_view text) {
+    for (char c : text) {
+        if (c == '|' && !entry.empty() && entry.back() == '|') entry.push_back(' ');
+        entry.push_back(c);
+    }
+}
+
 std::string EntryFieldText(std::string_view text) {
     std::string field;
     field.reserve(text.size());
-    for (char c : text) {
-        if (c == '|' && !field.empty() && field.back() == '|') field.push_back(' ');
-        field.push_back(c);
-    }
+    AppendEntryField(field, text);
     return field;
 }
 
+// Feeds may wrap a link in blanks, while an entry's link field is always read stripped:
+// compared unstripped, such an ad would come back as new at every search.
 bool FindResultByLink(const AppState& state, std::string_view link) {
-    return state.results.ContainsLink(link);
+    return state.results.ContainsLink(StripBlanks(link));
 }
 
 bool AddNewResult(AppState& state, Window& window, std::string_view date, std::string_view title,
@@ -50,13 +56,16 @@ bool AddNewResult(AppState& state, Window& window, std::string_view date, std::s
     entry.reserve(date.size() + title.size() + link.size() + 16);
     // a "||" inside a field would shift the link: the duplicate test, the double-click and
     // the file would all read a piece of the title instead
-    entry.append(EntryFieldText(date)).append(" || ").append(EntryFieldText(title));
-    entry.append(" || ").append(EntryFieldText(link)).append(" || NEW");
-    std::string shown = entry.substr(0, ListBoxTextLimit);
-    if (!state.results.Append(std::move(entry))) return false;
+    AppendEntryField(entry, date);
+    entry.append(" || ");
+    AppendEntryField(entry, title);
+    entry.append(" || ");
+    AppendEntryField(entry, link);
+    entry.append(" || NEW");
+    if (!state.results.Append(entry)) return false;
     state.unsavedResults = 1;
     ++state.newResultsFound;
-    window.ListInsertTop(shown);
+    window.ListInsertTop(std::string_view(entry).substr(0, ListBoxTextLimit));
     return true;
 }
 
@@ -65,10 +74,9 @@ void ResetResults(AppState& state, Window& window) {
     window.ListReset();
 }
 
-bool AppendLoadedResult(AppState& state, Window& window, std::string entry) {
-    std::string shown = entry;
-    if (!state.results.Append(std::move(entry))) return false;
-    window.ListAppend(shown);
+bool AppendLoadedResult(AppState& state, Window& window, std::string_view entry) {
+    if (!state.results.Append(entry)) return false;
+    window.ListAppend(entry);
     return true;
 }
 

@@ -1,7 +1,5 @@
 #include "store/ResultsFile.h"
 
-#include <vector>
-
 #include "app/State.h"
 #include "app/Window.h"
 #include "common/Text.h"
@@ -26,7 +24,13 @@ std::string_view StoredDate(std::string_view entry) {
 // A line break inside a title or link would split its item line, and the reader would then
 // lose the rest of the entry.
 void AppendOnOneLine(std::string& out, std::string_view text) {
-    for (char c : text) out.push_back(c == '\r' || c == '\n' ? ' ' : c);
+    size_t from = 0;
+    for (size_t at = 0; at < text.size(); ++at) {
+        if (text[at] != '\r' && text[at] != '\n') continue;
+        out.append(text.substr(from, at - from)).push_back(' ');
+        from = at + 1;
+    }
+    out.append(text.substr(from));
 }
 
 void AppendDateHeading(std::string& out, std::string_view entry) {
@@ -47,22 +51,31 @@ void AppendItem(std::string& out, std::string_view entry) {
     out.append("</li>").append(LineEnd);
 }
 
-std::string EntryOfItemLine(std::string_view line) {
-    std::string_view item = TextBetween(line, "<li>", "</li>");
+// Fills `entry` (reused from line to line, so that reading allocates little).
+void EntryOfItemLine(std::string_view line, std::string& entry) {
+    const std::string_view item = TextBetween(line, "<li>", "</li>");
     // bars inside a field (a hand-edited file, say) must not shift the link
-    std::string entry = EntryFieldText(item.substr(0, 10));
-    entry.append(" || ").append(EntryFieldText(StripBlanks(TextBetween(item, ">", "<"))));
-    entry.append(" || ").append(EntryFieldText(StripBlanks(TextBetween(item, "\"", "\""))));
-    return entry;
+    entry.clear();
+    AppendEntryField(entry, item.substr(0, 10));
+    entry.append(" || ");
+    AppendEntryField(entry, StripBlanks(TextBetween(item, ">", "<")));
+    entry.append(" || ");
+    AppendEntryField(entry, StripBlanks(TextBetween(item, "\"", "\"")));
 }
 
 // Appends one entry per "<li>" line; returns how many did not fit into the list.
 int ReadItems(AppState& state, Window& window, std::string_view bytes) {
     int leftOut = 0;
     std::string_view line;
+    std::string entry;
     while (NextLine(bytes, line)) {
-        if (line.find("<li>") == std::string_view::npos) continue;
-        if (leftOut > 0 || !AppendLoadedResult(state, window, EntryOfItemLine(line))) ++leftOut;
+        if (FindText(line, "<li>") == std::string_view::npos) continue;
+        if (leftOut > 0) {
+            ++leftOut;
+            continue;
+        }
+        EntryOfItemLine(line, entry);
+        if (!AppendLoadedResult(state, window, entry)) ++leftOut;
     }
     return leftOut;
 }
@@ -70,20 +83,26 @@ int ReadItems(AppState& state, Window& window, std::string_view bytes) {
 }  // namespace
 
 std::string ResultsFileText(const AppState& state) {
-    std::vector<std::string> entries = state.results.Entries();
     std::string out;
     out.append("<h3>Kestrap build for ").append(LocalDateText(*state.clock));
     out.append(" at ").append(LocalTimeText(*state.clock)).append("</h3>").append(LineEnd);
-    if (!entries.empty()) AppendDateHeading(out, entries.front());
-    out.append("<ul>").append(LineEnd);
-    for (size_t i = 0; i < entries.size(); ++i) {
-        if (i > 0 && StoredDate(entries[i]) != StoredDate(entries[i - 1])) {
+    // entries are read in place: a copy of the list would cost an allocation per entry
+    std::string previousDate;
+    bool first = true;
+    state.results.ForEachEntry([&](std::string_view entry) {
+        if (first) {
+            AppendDateHeading(out, entry);
+            out.append("<ul>").append(LineEnd);
+        } else if (StoredDate(entry) != previousDate) {
             out.append("</ul>").append(LineEnd);
-            AppendDateHeading(out, entries[i]);
+            AppendDateHeading(out, entry);
             out.append("<ul>").append(LineEnd);
         }
-        AppendItem(out, entries[i]);
-    }
+        first = false;
+        previousDate.assign(StoredDate(entry));
+        AppendItem(out, entry);
+    });
+    if (first) out.append("<ul>").append(LineEnd);
     out.append("</ul>").append(LineEnd);
     return out;
 }

@@ -1,7 +1,6 @@
 #include "store/ResultsList.h"
 
 #include <algorithm>
-#include <functional>
 
 #include "store/Results.h"
 
@@ -14,21 +13,21 @@ int ResultsList::Count() const {
 
 bool ResultsList::ContainsLink(std::string_view link) const {
     std::lock_guard guard(lock_);
-    return links_.find(std::string(link)) != links_.end();
+    return links_.Contains(link);
 }
 
-bool ResultsList::Append(std::string entry) {
+bool ResultsList::Append(std::string_view entry) {
     std::lock_guard guard(lock_);
     if (entries_.size() >= static_cast<size_t>(MaxResults)) return false;
     IndexLink(entry);
-    entries_.push_back(std::move(entry));
+    entries_.emplace_back(entry);
     return true;
 }
 
 void ResultsList::Clear() {
     std::lock_guard guard(lock_);
     entries_.clear();
-    links_.clear();
+    links_.Clear();
 }
 
 std::vector<std::string> ResultsList::Entries() const {
@@ -36,11 +35,16 @@ std::vector<std::string> ResultsList::Entries() const {
     return entries_;
 }
 
+void ResultsList::ForEachEntry(const std::function<void(std::string_view)>& visit) const {
+    std::lock_guard guard(lock_);
+    for (const std::string& entry : entries_) visit(entry);
+}
+
 void ResultsList::Replace(std::vector<std::string> entries) {
     if (entries.size() > static_cast<size_t>(MaxResults)) entries.resize(MaxResults);
     std::lock_guard guard(lock_);
     entries_ = std::move(entries);
-    links_.clear();
+    links_.Clear();
     for (const auto& entry : entries_) IndexLink(entry);
 }
 
@@ -50,8 +54,8 @@ void ResultsList::SortDescending() {
     std::sort(entries_.begin(), entries_.end(), std::greater<>());
 }
 
-void ResultsList::IndexLink(const std::string& entry) {
-    links_.emplace(ResultField(entry, 3));
+void ResultsList::IndexLink(std::string_view entry) {
+    links_.Insert(ResultField(entry, 3));
 }
 
 }  // namespace kestrap

@@ -11,6 +11,7 @@ SAVE_REFUSED = "You haven't found anything to save!"
 
 
 class PersistenceTest(Scenario):
+    maxDiff = None
 
     def assert_save_refused(self):
         p = self.program
@@ -73,6 +74,36 @@ class PersistenceTest(Scenario):
         self.assertEqual(p.items(), [entry(ad, False) for ad in (D, B, A, C)])
         self.assertEqual(p.text(CITIES), "sfbay\r\n# later: boston\r\n")
         self.assertEqual(p.text(TERMS), 'bike\r\ncta,"red truck"\r\n')
+
+    def test_ansi_bytes_and_long_titles_survive_save_and_reload(self):
+        p = self.program
+        # euro sign, curly quotes, accented letters, a byte 255 and an entity, as sent
+        odd = Ad("2026-12-02", "\x80 99 \x93bargain\x94 \xc9t\xe9 \xff &amp; more",
+                 "http://sfbay.craigslist.org/bik/7000000001.html")
+        # longer than the list box takes from a search, short enough for the driver to read
+        long_title = "Long " + "x" * 600
+        long = Ad("2026-12-01", long_title, "http://sfbay.craigslist.org/bik/7000000002.html")
+        feed = ("<rdf:RDF><channel><title>odd</title></channel>\n" + "".join(
+            f"<item><title><![CDATA[{ad.title}]]></title><link>{ad.link}</link>"
+            f"<dc:date>{ad.date}T10:00:00-08:00</dc:date></item>\n" for ad in (odd, long)) +
+            "</rdf:RDF>\n").encode("latin-1")
+        self.server.serve_answer(*craigslist("sfbay.craigslist.org", "sss", "bike"),
+                                 b"HTTP/1.0 200 OK\r\n\r\n" + feed)
+        p.start_to_window()
+        self.search("sfbay", "bike")
+        # the list box holds the first 511 bytes of a long entry
+        self.assertEqual(p.items(), [entry(long)[:511], entry(odd)])
+        self.save("kestrap.html")
+        lines = lines_of(p.read("kestrap.html"))
+        self.assertIn(item_line(odd), lines)
+        self.assertIn(item_line(long), lines)
+        p.close()
+        p.wait_for_exit()
+
+        p.start()
+        p.call("window", 15000)
+        # read back from the file, the whole entry is shown
+        self.assertEqual(p.items(), [entry(odd, False), entry(long, False)])
 
     def test_failed_save_is_reported_and_nothing_is_opened(self):
         p = self.program

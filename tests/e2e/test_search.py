@@ -79,7 +79,7 @@ class SearchTest(Scenario):
         self.assertEqual([r.raw for r in self.server.logged(UPDATE_HOST)],
                          [raw_request(UPDATE_HOST, UPDATE_PATH)])
         with open(self.server.log_path, "rb") as log:
-            self.assertEqual(len(log.read()), sum(len(r.raw) for r in self.server.logged()))
+            self.assertEqual(log.read(), b"".join(r.raw for r in self.server.logged()))
 
     def test_kill_search_during_a_slow_answer(self):
         p = self.program
@@ -177,3 +177,34 @@ class SearchTest(Scenario):
         # the item before the break is read whole
         self.assertIn(entry(E), p.items())
         self.assertLessEqual(len(p.items()), 2)
+
+    def test_kill_during_the_last_pair_lets_the_run_complete(self):
+        p = self.program
+        p.start_to_window()
+        gate = self.server.hold(*SFBAY_BIKE)
+        p.set_text(CITIES, "sfbay")
+        p.set_text(TERMS, "bike")
+        p.click(SEARCH)
+        self.assertIsNotNone(self.server.wait_for_request(*SFBAY_BIKE, 15))
+        p.click(SEARCH)
+        gate.set()
+        wait_until(lambda: p.text(STATUS3) == "Search Complete", 20, "the end of the search")
+        self.assertEqual(p.progress(), (1, 1))
+        self.assert_idle()
+        self.assertEqual(len(p.items()), 3)
+
+    def test_a_feed_over_capacity_is_cut_at_500_items(self):
+        p = self.program
+        p.start_to_window()
+        items = "".join(
+            f"<item><title>Bike {n}</title><link>http://sfbay.craigslist.org/bik/{n}.html</link>"
+            f"<dc:date>2026-12-01T10:00:00-08:00</dc:date></item>\n" for n in range(1, 601))
+        feed = f"<rdf:RDF><channel><title>big</title></channel>\n{items}</rdf:RDF>\n"
+        self.server.serve_answer(*SFBAY_BIKE, http_answer(feed.encode("ascii")))
+        status = self.search("sfbay", "bike")
+        shown = p.items()
+        self.assertEqual(len(shown), 500)
+        self.assertEqual(shown[0], "2026-12-01 || Bike 500 || http://sfbay.craigslist.org/bik/500.html || NEW")
+        self.assertEqual(shown[-1], "2026-12-01 || Bike 1 || http://sfbay.craigslist.org/bik/1.html || NEW")
+        # the cut is reported in the status area
+        self.assertTrue(any("500" in line for line in status[:2]), status)

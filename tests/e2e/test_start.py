@@ -1,8 +1,9 @@
 """Start-up in an empty program folder, the start-menu question and closing without results."""
 import glob
 import os
+import random
 
-from harness import (CITIES, IDCANCEL, IDNO, IDYES, RESULTS_LIST, RUN_CONTROLS,
+from harness import (CITIES, IDCANCEL, IDNO, IDYES, RESULTS_FILE, RESULTS_LIST, RUN_CONTROLS,
                      SEARCH, STATUS1, STATUS2, STATUS3, TERMS, DriverError, Scenario, lines_of)
 
 START_MENU_QUESTION = ("Would you like to add Kestrap to your start menu? Select 'yes' to do so, "
@@ -77,3 +78,34 @@ class StartTest(Scenario):
         p.close()
         p.wait_for_exit()
         self.assertIn("startmenu: done", self.settings())
+
+    def test_damaged_files_in_the_program_folder(self):
+        p = self.program
+        noise = random.Random(11).randbytes(5000).decode("latin-1")
+        recent = ",".join(f"old{n}.html" for n in range(60))
+        p.write("kestrap.ini", "\r\n".join([
+            noise, "startmenu: done", f"recent: {recent}", "dialogx: 99999999999",
+            "dialogy: -40", "results: kestrap.html", "dialog", ":", noise, ""]))
+        p.write("kestrap.html", "\r\n".join([
+            "<h3>Kestrap build</h3>", "<ul>",
+            '<li>2026-01-01 <a href="http://sfbay.craigslist.org/1.html">First</a></li>',
+            noise.replace("<li>", ""),
+            "<li>",
+            "<li>2026-01-02 \x00 nul <a href=\"http://x/2\">" + "a" * 300_000,
+            "</ul>", ""]))
+        p.write("kestrap.cit", noise)
+        p.start()
+        p.call("window", 15000)
+        # every line with a list item is an entry, however damaged
+        self.assertEqual(p.count(), 3)
+        self.assertEqual(p.item(0), "2026-01-01 || First || http://sfbay.craigslist.org/1.html")
+        # at most 48 remembered names, each once
+        _, names = p.combo(RESULTS_FILE)
+        self.assertLessEqual(len(names), 49)
+        self.assertEqual(len(names), len(set(names)))
+        # the window stays within reach and works
+        width, height = p.client()
+        self.assertLess(width, 20000)
+        self.assertGreater(height, 0)
+        self.assertEqual(self.search("sfbay", "bike")[1],
+                         "Searching in sfbay for bike (sss)... found 3 items, 3 are new.")

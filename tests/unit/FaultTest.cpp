@@ -172,25 +172,26 @@ TEST_F(Faults, AFeedCutByAResetKeepsItsWholeItemsAndTheRunGoesOn) {
 
 TEST_F(Faults, BarsInATitleOrBlanksAroundALinkMakeNoDuplicates) {
     LoopbackServer server(Answer(Feed(
-        {{"bike || like new |||", "http://x/1"}, {"blanks", "  http://x/2  "}, {"again", "http://x/2"}})));
+        {{"bike || like new |||", "http://x/1"}, {"blanks", "  http://x/2  "}, {"again", "http://x/2"},
+         {"bars", "http://x/3||4"}})));
     dialer.Route("boston.craigslist.org", server.Port());
 
     SearchToEnd("boston", "bike");
-    EXPECT_EQ(Said("Searching in boston for bike (sss)... found 3 items, 2 are new."), 1);
-    ASSERT_EQ(state.results.Count(), 2);
+    EXPECT_EQ(Said("Searching in boston for bike (sss)... found 4 items, 3 are new."), 1);
+    ASSERT_EQ(state.results.Count(), 3);
     const std::string entry = state.results.Entries()[0];
     EXPECT_EQ(ResultField(entry, 3), "http://x/1");
     EXPECT_TRUE(IsTaggedNew(entry));
 
     // the same ads again, in this run and after a save and a load
     SearchToEnd("boston", "bike");
-    EXPECT_EQ(Said("Searching in boston for bike (sss)... found 3 items, 0 are new."), 1);
+    EXPECT_EQ(Said("Searching in boston for bike (sss)... found 4 items, 0 are new."), 1);
     SaveCommand(state, window);
     LoadCommand(state, window);
-    ASSERT_EQ(state.results.Count(), 2);
+    ASSERT_EQ(state.results.Count(), 3);
     EXPECT_TRUE(FindResultByLink(state, "http://x/1"));
     SearchToEnd("boston", "bike");
-    EXPECT_EQ(Said("Searching in boston for bike (sss)... found 3 items, 0 are new."), 2);
+    EXPECT_EQ(Said("Searching in boston for bike (sss)... found 4 items, 0 are new."), 2);
 }
 
 TEST_F(Faults, AResultsFileWhoseTitlesHoldBarsKeepsItsLinks) {

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -156,6 +157,23 @@ TEST(FormatNumbers, ThousandsGroups) {
     EXPECT_EQ(FormatThousands(-123), "-123");
 }
 
+// Against the library's find on texts made of a few letters, so that near misses abound.
+TEST(FindText, AnswersAsStringFindDoes) {
+    std::mt19937 random(31);
+    auto make = [&](size_t length) {
+        std::string text;
+        for (size_t i = 0; i < length; ++i) text.push_back("<a/>"[random() % 4]);
+        return text;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        const std::string text = make(random() % 40);
+        const std::string marker = make(random() % 5);
+        const size_t from = random() % 45;
+        ASSERT_EQ(FindText(text, marker, from), std::string_view(text).find(marker, from))
+            << "'" << text << "' '" << marker << "' from " << from;
+    }
+}
+
 std::vector<std::string> Lines(std::string_view text) {
     std::vector<std::string> lines;
     std::string_view line;
@@ -172,6 +190,24 @@ TEST(NextLine, EveryLineEndForm) {
     EXPECT_EQ(Lines("\r\n\r\nx"), (V{"", "", "x"}));
     EXPECT_EQ(Lines("a\r\r\nb"), (V{"a", "", "b"}));
     EXPECT_EQ(Lines(""), V{});
+}
+
+// Lines around and far beyond the sizes the line-end search works in, each end form in turn;
+// the answer must be what a byte-by-byte reading gives.
+TEST(NextLine, LongLinesSplitAsByteByByte) {
+    std::string text;
+    std::vector<std::string> expected;
+    const char* ends[] = {"\r\n", "\n", "\r"};
+    int n = 0;
+    for (size_t length : {0u, 1u, 255u, 256u, 257u, 511u, 767u, 1000u, 65535u, 65536u, 70000u, 200000u}) {
+        std::string line(length, 'x');
+        if (length > 0) line[length / 2] = static_cast<char>('a' + n % 26);
+        expected.push_back(line);
+        text += line + ends[n++ % 3];
+    }
+    text += std::string(300000, 'y');  // last line without an end
+    expected.push_back(std::string(300000, 'y'));
+    EXPECT_EQ(Lines(text), expected);
 }
 
 }  // namespace

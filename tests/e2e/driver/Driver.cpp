@@ -11,7 +11,8 @@
 //   pick ID INDEX              select a combo item and post CBN_SELENDOK, as a user's pick
 //   dblclick ID INDEX          select a list box line and post LBN_DBLCLK, as a double-click
 //   text ID | enabled ID       a control's text; 1 or 0
-//   items ID                   the list box's items, one field each
+//   items ID | count ID        the list box's items, one field each; their number
+//   item ID INDEX              one item of the list box
 //   combo ID                   the selected index, then the combo's items
 //   progress ID                position and upper limit of a progress bar
 //   rect ID                    x y w h of a control in the main window's client pixels
@@ -76,28 +77,37 @@ std::string MeasureDialogUnits() {
     return OkAnswer({std::to_string(units.right), std::to_string(units.bottom)});
 }
 
-std::string ListItems(HWND list) {
-    std::vector<std::string> items;
-    auto count = SendMessageW(list, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        std::wstring item(static_cast<size_t>(SendMessageW(list, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
-        auto copied = SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(item.data()));
-        item.resize(copied < 0 ? 0 : static_cast<size_t>(copied));
+// Wine carries at most 767 characters of a list item to another process; a shorter
+// answer than announced is an error, never a silently shortened text.
+std::string ReadItems(HWND control, UINT countMessage, UINT lengthMessage, UINT textMessage,
+                      std::vector<std::string>& items, LRESULT first = 0, LRESULT last = -1) {
+    auto count = Send(control, countMessage, 0, 0);
+    if (last < 0 || last >= count) last = count - 1;
+    for (LRESULT i = first; i <= last; ++i) {
+        auto length = Send(control, lengthMessage, i, 0);
+        std::wstring item(static_cast<size_t>(length < 0 ? 0 : length) + 1, L'\0');
+        auto copied = Send(control, textMessage, i, reinterpret_cast<LPARAM>(item.data()));
+        if (copied != length) {
+            return ErrorAnswer("item " + std::to_string(i) + ": " + std::to_string(copied) + " of " +
+                               std::to_string(length) + " characters came across");
+        }
+        item.resize(static_cast<size_t>(copied));
         items.push_back(ToAnsi(item));
     }
-    return OkAnswer(items);
+    return {};
+}
+
+// All items, or those from first to last.
+std::string ListItems(HWND list, LRESULT first = 0, LRESULT last = -1) {
+    std::vector<std::string> items;
+    std::string error = ReadItems(list, LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT, items, first, last);
+    return error.empty() ? OkAnswer(items) : error;
 }
 
 std::string ComboItems(HWND combo) {
-    std::vector<std::string> fields{std::to_string(SendMessageW(combo, CB_GETCURSEL, 0, 0))};
-    auto count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        std::wstring item(static_cast<size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
-        auto copied = SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()));
-        item.resize(copied < 0 ? 0 : static_cast<size_t>(copied));
-        fields.push_back(ToAnsi(item));
-    }
-    return OkAnswer(fields);
+    std::vector<std::string> fields{std::to_string(Send(combo, CB_GETCURSEL, 0, 0))};
+    std::string error = ReadItems(combo, CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT, fields);
+    return error.empty() ? OkAnswer(fields) : error;
 }
 
 // A user's typing: the edit (a combo box's own edit field) gets the characters one by one,
@@ -105,8 +115,8 @@ std::string ComboItems(HWND combo) {
 std::string TypeText(HWND control, const std::string& text) {
     HWND edit = FindWindowExW(control, nullptr, L"Edit", nullptr);
     if (!edit) edit = control;
-    SendMessageW(edit, EM_SETSEL, 0, -1);
-    for (wchar_t c : ToWide(text)) SendMessageW(edit, WM_CHAR, c, 1);
+    Send(edit, EM_SETSEL, 0, -1);
+    for (wchar_t c : ToWide(text)) Send(edit, WM_CHAR, c, 1);
     return OkAnswer();
 }
 
@@ -196,28 +206,33 @@ private:
         HWND main = target.MainWindow();
         if (name == "settext") {
             std::wstring text = ToWide(Unescape(rest));
-            SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+            Send(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
             return OkAnswer();
         }
         if (name == "type") return TypeText(control, Unescape(rest));
         if (name == "click") return Posted(PostMessageW(control, BM_CLICK, 0, 0));
         if (name == "pick") {
-            SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(ToNumber(NextWord(rest))), 0);
+            Send(control, CB_SETCURSEL, static_cast<WPARAM>(ToNumber(NextWord(rest))), 0);
             return Posted(PostMessageW(main, WM_COMMAND, MAKEWPARAM(id, CBN_SELENDOK),
                                        reinterpret_cast<LPARAM>(control)));
         }
         if (name == "dblclick") {
-            SendMessageW(control, LB_SETCURSEL, static_cast<WPARAM>(ToNumber(NextWord(rest))), 0);
+            Send(control, LB_SETCURSEL, static_cast<WPARAM>(ToNumber(NextWord(rest))), 0);
             return Posted(PostMessageW(main, WM_COMMAND, MAKEWPARAM(id, LBN_DBLCLK),
                                        reinterpret_cast<LPARAM>(control)));
         }
         if (name == "text") return OkAnswer({WindowText(control)});
         if (name == "enabled") return OkAnswer({IsWindowEnabled(control) ? "1" : "0"});
         if (name == "items") return ListItems(control);
+        if (name == "item") {
+            int index = ToNumber(NextWord(rest));
+            return ListItems(control, index, index);
+        }
+        if (name == "count") return OkAnswer({std::to_string(Send(control, LB_GETCOUNT, 0, 0))});
         if (name == "combo") return ComboItems(control);
         if (name == "progress") {
-            auto position = SendMessageW(control, PBM_GETPOS, 0, 0);
-            auto upper = SendMessageW(control, PBM_GETRANGE, FALSE, 0);
+            auto position = Send(control, PBM_GETPOS, 0, 0);
+            auto upper = Send(control, PBM_GETRANGE, FALSE, 0);
             return OkAnswer({std::to_string(position), std::to_string(upper)});
         }
         if (name == "rect") return ControlRect(main, control);
@@ -270,7 +285,10 @@ int main() {
     while (std::getline(std::cin, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line == "quit") break;
-        std::cout << session.Run(line) << '\n' << std::flush;
+        std::string answer = session.Run(line);
+        if (kestrap::e2e::TakeUnanswered())
+            answer = kestrap::e2e::ErrorAnswer("the program did not answer a message within 5 s");
+        std::cout << answer << '\n' << std::flush;
     }
     return 0;
 }

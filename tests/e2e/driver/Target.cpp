@@ -5,6 +5,9 @@ namespace kestrap::e2e {
 namespace {
 
 constexpr char MainTitle[] = "Orvane Kestrap";
+constexpr UINT AnswerTimeoutMs = 5000;
+
+bool unanswered = false;
 
 struct WindowSearch {
     DWORD processId;
@@ -45,10 +48,27 @@ std::wstring ToWide(const std::string& ansi) {
     return wide;
 }
 
+LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    SetLastError(ERROR_SUCCESS);
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, AnswerTimeoutMs, &result)) {
+        // a window that has just gone away fails too; only a time-out means a hung program
+        if (GetLastError() == ERROR_TIMEOUT) unanswered = true;
+        return 0;
+    }
+    return static_cast<LRESULT>(result);
+}
+
+bool TakeUnanswered() {
+    bool was = unanswered;
+    unanswered = false;
+    return was;
+}
+
 std::string WindowText(HWND window) {
-    auto length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+    auto length = Send(window, WM_GETTEXTLENGTH, 0, 0);
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    auto copied = SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    auto copied = Send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
     text.resize(static_cast<size_t>(copied));
     return ToAnsi(text);
 }

@@ -12,6 +12,11 @@ namespace kestrap::e2e {
 std::string ToAnsi(const std::wstring& wide);
 std::wstring ToWide(const std::string& ansi);
 
+// SendMessageW with a time-out: a program that stops answering fails the command instead
+// of hanging the driver. TakeUnanswered() tells whether a message timed out since last asked.
+LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+bool TakeUnanswered();
+
 std::string WindowText(HWND window);
 std::string ClassName(HWND window);
 
