@@ -289,7 +289,7 @@ TEST_F(FaultyDisk, AVanishedProgramFolderIsReportedOnSaveAndOnClose) {
     state.programFolder = temp.File("gone/");
     SaveCommand(state, window);
     EXPECT_EQ(Captions(), (std::vector<std::string>{"Settings not saved", "Save failed"}));
-    const std::string& text = window.Asks()[1].text;
+    const std::string text = window.Asks()[1].text;
     for (const char* name : {"gone/kept.cit", "gone/kept.trm", "gone/kept.html"})
         EXPECT_NE(text.find(temp.File(name)), std::string::npos) << name;
     EXPECT_EQ(state.unsavedResults, 1);
