@@ -60,5 +60,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     state->programFolder = ProgramFolder();
     InitialiseCommonControls();
     BuildMainWindow(*shell, nullptr);
-    return 0;
+    // ends the worker threads before anything static is torn down under them
+    ExitProcess(0);
 }
