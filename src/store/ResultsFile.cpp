@@ -54,9 +54,13 @@ void AppendItem(std::string& out, std::string_view entry) {
 // Fills `entry` (reused from line to line, so that reading allocates little).
 void EntryOfItemLine(std::string_view line, std::string& entry) {
     const std::string_view item = TextBetween(line, "<li>", "</li>");
-    entry.assign(item.substr(0, 10));
-    entry.append(" || ").append(StripBlanks(TextBetween(item, ">", "<")));
-    entry.append(" || ").append(StripBlanks(TextBetween(item, "\"", "\"")));
+    // bars inside a field (a hand-edited file, say) must not shift the link
+    entry.clear();
+    AppendEntryField(entry, item.substr(0, 10));
+    entry.append(" || ");
+    AppendEntryField(entry, StripBlanks(TextBetween(item, ">", "<")));
+    entry.append(" || ");
+    AppendEntryField(entry, StripBlanks(TextBetween(item, "\"", "\"")));
 }
 
 // Appends one entry per "<li>" line; returns how many did not fit into the list.
