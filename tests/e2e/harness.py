@@ -7,6 +7,7 @@ import os
 import re
 import select
 import shutil
+import signal
 import subprocess
 import time
 import unittest
@@ -184,6 +185,55 @@ class Program:
 
     def alive(self):
         return self.call("alive")[0] == "1"
+
+    def linux_pids(self):
+        """The Linux processes of this program: Wine gives them the Windows path as argv[0]."""
+        wanted = (self.windows_folder + "kestrap.exe").lower().encode("latin-1")
+        pids = []
+        for entry in os.listdir("/proc"):
+            if not entry.isdigit():
+                continue
+            try:
+                with open(f"/proc/{entry}/cmdline", "rb") as f:
+                    program = f.read().split(b"\0")[0]
+            except OSError:
+                continue
+            if program.lower() == wanted:
+                pids.append(int(entry))
+        return pids
+
+    def kill_hard(self, pids=None):
+        """Ends the program with SIGKILL, the way a crash ends it: nothing of it runs on.
+        pids, looked up beforehand with linux_pids(), make the kill land without delay."""
+        pids = pids or self.linux_pids()
+        if not pids:
+            raise AssertionError("no Linux process of the program was found")
+        for pid in pids:
+            os.kill(pid, signal.SIGKILL)
+        wait_until(lambda: not self.alive(), 10, "the killed program to be gone")
+
+    def move_to_small_disk(self, free_bytes):
+        """Puts the program folder on a disk of its own (a tmpfs) with about free_bytes left
+        once kestrap.exe is on it; call before start(). Returns the undo."""
+        exe = self.path("kestrap.exe")
+        page = 4096
+        self.exe_pages = -(-os.path.getsize(exe) // page) * page
+        with open(exe, "rb") as f:
+            program = f.read()
+        subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={self.exe_pages + free_bytes}",
+                        "kestrap-e2e", self.folder], check=True)
+        with open(exe, "wb") as f:
+            f.write(program)
+        return lambda: subprocess.run(["umount", "-l", self.folder], check=False)
+
+    def grow_small_disk(self, free_bytes):
+        """Gives the disk of move_to_small_disk() more room, as when the user clears some."""
+        subprocess.run(["mount", "-o", f"remount,size={self.exe_pages + free_bytes}",
+                        self.folder], check=True)
+
+    def free_bytes(self):
+        info = os.statvfs(self.folder)
+        return info.f_bavail * info.f_frsize
 
     def stop_driver(self):
         if self.driver is not None:
