@@ -4,6 +4,7 @@ Texts are handled as latin-1 strings, one character per byte of the program's AN
 so that they compare byte for byte with fixtures and with files the program writes.
 """
 import os
+import re
 import select
 import shutil
 import subprocess
@@ -12,12 +13,22 @@ import unittest
 
 import feedserver
 
-# Control and command identifiers of the main window.
-RESULTS_FILE, LOAD, SAVE, RESULTS_LIST, SEARCH = 1002, 1003, 1004, 1005, 1006
-CITIES, TERMS, CITIES_LABEL, TERMS_LABEL, PROGRESS = 1007, 1008, 1009, 1010, 1011
-RESULTS_FILE_LABEL = 1001
-STATUS1, STATUS2, STATUS3 = 1013, 1014, 1015
-DELETE_ALL, DELETE_OLD = 1017, 1018
+
+def read_control_ids():
+    """The identifiers of the main window's controls and commands, from the program's header."""
+    header = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "src", "app",
+                          "ControlIds.h")
+    with open(header) as f:
+        return {name: int(value) for name, value in re.findall(r"\b(ID[CM]_\w+) = (\d+)", f.read())}
+
+
+_ids = read_control_ids()
+RESULTS_FILE_LABEL, RESULTS_FILE = _ids["IDC_RESULTS_FILE_LABEL"], _ids["IDC_RESULTS_FILE"]
+LOAD, SAVE, SEARCH, RESULTS_LIST = _ids["IDC_LOAD"], _ids["IDC_SAVE"], _ids["IDC_SEARCH"], _ids["IDC_RESULTS_LIST"]
+CITIES, TERMS, PROGRESS = _ids["IDC_CITIES"], _ids["IDC_TERMS"], _ids["IDC_PROGRESS"]
+CITIES_LABEL, TERMS_LABEL = _ids["IDC_CITIES_LABEL"], _ids["IDC_TERMS_LABEL"]
+STATUS1, STATUS2, STATUS3 = _ids["IDC_STATUS1"], _ids["IDC_STATUS2"], _ids["IDC_STATUS3"]
+DELETE_ALL, DELETE_OLD = _ids["IDM_DELETE_ALL"], _ids["IDM_DELETE_OLD"]
 RUN_CONTROLS = (RESULTS_FILE, LOAD, SAVE, CITIES, TERMS)
 
 # Message box buttons.

@@ -4,8 +4,8 @@ import time
 
 from feeds import A, B, C, D, E, J, Ad, entry, item_line
 from feedserver import craigslist
-from harness import (CITIES, DELETE_ALL, DELETE_OLD, IDOK, IDYES, LOAD, RESULTS_FILE, SAVE, STATUS3,
-                     TERMS, Scenario, lines_of, wait_until)
+from harness import (CITIES, DELETE_ALL, DELETE_OLD, IDOK, IDYES, LOAD, RESULTS_FILE, SAVE,
+                     STATUS1, STATUS2, STATUS3, TERMS, Scenario, lines_of, wait_until)
 
 SAVE_REFUSED = "You haven't found anything to save!"
 
@@ -161,6 +161,9 @@ class PersistenceTest(Scenario):
         self.assertEqual(p.items(), [entry(B, False), entry(A, False), entry(C, False)])
         self.assertEqual(p.text(CITIES), "sfbay\r\n")
         self.assertEqual(p.text(TERMS), "bike\r\n")
+        # a file that loads posts nothing: the start-up lines are still there
+        self.assertEqual(p.text(STATUS1), "Tool by Orvane (www.orvane.net), Version 1.04")
+        self.assertNotEqual(p.text(STATUS2), "")
         self.assertEqual(p.text(STATUS3), "Enjoy!")
         # results loaded from a file are nothing new to save
         self.assert_save_refused()
@@ -183,7 +186,8 @@ class PersistenceTest(Scenario):
         p.write("kestrap.ini", "startmenu: done\r\n")
         p.write("old.html", "<h3>Kestrap build for 12-01-2026 at 10:00:00</h3>\r\n<ul>\r\n" +
                 item_line(A, False) + "\r\n" + item_line(E, False) + "\r\n</ul>\r\n")
-        p.write("old.cit", "boston")
+        # Ctrl-Z ends a list file
+        p.write("old.cit", "boston\r\n\x1a\r\nnot read")
         p.write("old.trm", '  cta,"red truck"  \r\n\r\n#x')
         p.write("clsearch.txt", "bike\r\n")
         p.start()

@@ -1,0 +1,116 @@
+#include <windows.h>
+
+#include "app/Commands.h"
+#include "app/ContextHelp.h"
+#include "app/HelpTexts.h"
+#include "app/MainWindow.h"
+#include "app/State.h"
+#include "search/SearchRun.h"
+#include "store/Results.h"
+
+namespace kestrap {
+namespace {
+
+constexpr COLORREF StatusTextColour = RGB(128, 128, 128);
+constexpr int AcceleratorCode = 1;
+
+void OnSize(MainWindowShell& shell, WPARAM kind) {
+    // a minimised window has a client area of 0 by 0: neither a size worth keeping nor
+    // one to lay the controls out for; the restore brings the next WM_SIZE
+    if (kind == SIZE_MINIMIZED) return;
+    CaptureLayoutOnce(shell);
+    const SIZE client = ClientSizeInDialogUnits(shell.mainWindow);
+    shell.state->dialogWidth = client.cx;
+    shell.state->dialogHeight = client.cy;
+    ApplyLayout(shell);
+}
+
+void OnMinMaxInfo(const MainWindowShell& shell, MINMAXINFO* info) {
+    if (shell.layout.minTrackWidth <= 0 || shell.layout.minTrackHeight <= 0) return;
+    info->ptMinTrackSize.x = shell.layout.minTrackWidth;
+    info->ptMinTrackSize.y = shell.layout.minTrackHeight;
+}
+
+INT_PTR OnSysCommand(MainWindowShell& shell, HWND dialog, WPARAM command) {
+    if ((command & 0xFFF0) != SC_CLOSE) return 0;
+    if (!CloseCommand(*shell.state, *shell.window)) return 1;
+    EndDialog(dialog, 0);
+    return 0;
+}
+
+void OnHelp(const HELPINFO* info) {
+    const std::string_view text = HelpText(info->iCtrlId);
+    if (!text.empty()) ShowContextHelp(text);
+}
+
+void OnCommand(MainWindowShell& shell, int id, int code) {
+    AppState& state = *shell.state;
+    Window& window = *shell.window;
+    const bool pressed = code == BN_CLICKED || code == AcceleratorCode;
+    switch (id) {
+    case IDC_RESULTS_FILE:
+        if (code == CBN_SELENDOK) RecentPickCommand(state, window);
+        return;
+    case IDC_LOAD:
+        if (pressed) LoadCommand(state, window);
+        return;
+    case IDC_SAVE:
+        if (pressed) SaveCommand(state, window);
+        return;
+    case IDC_SEARCH:
+        if (pressed) PressSearchButton(state, window);
+        return;
+    case IDC_RESULTS_LIST:
+        if (code == LBN_DBLCLK) OpenResultLink(window);
+        return;
+    case IDM_DELETE_ALL:
+        DeleteAllCommand(state, window);
+        return;
+    case IDM_DELETE_OLD:
+        DeleteOldCommand(state, window);
+        return;
+    }
+    // Enter (IDOK), Escape (IDCANCEL) and everything else: nothing
+}
+
+INT_PTR OnCtlColorStatic(HDC dc, HWND control) {
+    const int id = GetDlgCtrlID(control);
+    if (id < IDC_STATUS1 || id > IDC_STATUS3) return 0;
+    SetTextColor(dc, StatusTextColour);
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+}  // namespace
+
+INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        PrepareMainWindow(*reinterpret_cast<MainWindowShell*>(lParam), dialog);
+        return TRUE;
+    }
+    MainWindowShell* shell = ShellOfWindow(dialog);
+    if (!shell) return 0;  // messages of the creation, before the controls exist
+
+    switch (message) {
+    case WM_SIZE:
+        OnSize(*shell, wParam);
+        return 0;
+    case WM_GETMINMAXINFO:
+        OnMinMaxInfo(*shell, reinterpret_cast<MINMAXINFO*>(lParam));
+        return 0;
+    case WM_SYSCOMMAND:
+        return OnSysCommand(*shell, dialog, wParam);
+    case WM_HELP:
+        OnHelp(reinterpret_cast<const HELPINFO*>(lParam));
+        return 0;
+    case WM_COMMAND:
+        OnCommand(*shell, LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case WM_CTLCOLORSTATIC:
+        return OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    }
+    return 0;
+}
+
+}  // namespace kestrap

@@ -1,0 +1,70 @@
+#pragma once
+// The main window on the Win32 side: its construction, message handling, layout and the
+// results-list menu. Everything the logic does to the window goes through the Window seam.
+#include <windows.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "app/ControlIds.h"
+#include "app/Layout.h"
+
+namespace kestrap {
+
+struct AppState;
+class Window;
+
+// Anchoring of every control, indexed by control id - IDC_RESULTS_FILE_LABEL, and the
+// window's own record. All values are dialog units except the minimum track size.
+struct WindowLayout {
+    std::array<LayoutRecord, IDC_STATUS3 - IDC_RESULTS_FILE_LABEL + 1> controls{};
+    int originClientWidth = 0;
+    int originClientHeight = 0;
+    int minTrackWidth = 0;   // pixels
+    int minTrackHeight = 0;  // pixels
+};
+
+// What the Win32 side keeps beside the program's state. It outlives the window: worker
+// threads may still use the seam after the window has ended.
+struct MainWindowShell {
+    AppState* state = nullptr;
+    Window* window = nullptr;  // the seam the logic works through
+    HWND mainWindow = nullptr;
+    WNDPROC listOriginalProc = nullptr;
+    HFONT searchFont = nullptr;
+    HANDLE updateThread = nullptr;
+    WindowLayout layout;
+    // set by BuildMainWindow: load the settings, start the update check and set the icon
+    // while the window is still hidden
+    bool startProgram = false;
+};
+
+// The dialog template of the main window (hidden, controls in tab order).
+std::vector<WORD> MainWindowTemplate();
+
+// Runs the main window modally until it is closed; the bold font is deleted afterwards.
+void BuildMainWindow(MainWindowShell& shell, HWND parent);
+
+// Construction steps once the dialog's controls exist (from WM_INITDIALOG).
+void PrepareMainWindow(MainWindowShell& shell, HWND dialog);
+// The shell that a main window was built with; nullptr before WM_INITDIALOG.
+MainWindowShell* ShellOfWindow(HWND dialog);
+
+INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK ResultsListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Layout: capture once, apply on every size change.
+void CaptureLayout(MainWindowShell& shell);
+void CaptureLayoutOnce(MainWindowShell& shell);  // guarded by the state's layoutCaptured
+void ApplyLayout(MainWindowShell& shell);
+int DialogUnitsToPixelsX(HWND dialog, int units);
+int DialogUnitsToPixelsY(HWND dialog, int units);
+Rect ControlRectInDialogUnits(HWND dialog, HWND control);
+SIZE ClientSizeInDialogUnits(HWND dialog);
+
+// The results-list menu, built anew for every request.
+HMENU BuildResultsMenu(int resultCount, bool searchRunning);
+POINT ResultsMenuPoint(POINT cursor, const RECT& listRect);
+
+}  // namespace kestrap

@@ -1,0 +1,140 @@
+#include "app/Win32Window.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <string>
+
+#include "app/MainWindow.h"
+#include "desktop/Shortcut.h"
+
+namespace kestrap {
+namespace {
+
+// The settings keep the window as its client size plus 5 by 17 dialog units; taking those
+// back off and adding the real frame keeps the size from drifting wherever the frame and
+// caption measure something else.
+constexpr int SavedFrameWidth = 5;
+constexpr int SavedFrameHeight = 17;
+
+}  // namespace
+
+HWND Win32Window::Control(int id) const { return GetDlgItem(shell_.mainWindow, id); }
+
+LRESULT Win32Window::Send(int id, UINT message, WPARAM wParam, LPARAM lParam) const {
+    return SendDlgItemMessageA(shell_.mainWindow, id, message, wParam, lParam);
+}
+
+std::string Win32Window::Text(int control) {
+    HWND window = Control(control);
+    if (!window) return {};
+    std::string text(static_cast<size_t>(GetWindowTextLengthA(window)) + 1, '\0');
+    const int length = GetWindowTextA(window, text.data(), static_cast<int>(text.size()));
+    text.resize(static_cast<size_t>(std::max(length, 0)));
+    return text;
+}
+
+void Win32Window::SetText(int control, std::string_view text) {
+    SetDlgItemTextA(shell_.mainWindow, control, std::string(text).c_str());
+}
+
+void Win32Window::Enable(int control, bool enabled) { EnableWindow(Control(control), enabled); }
+
+int Win32Window::Ask(std::string_view text, std::string_view caption, unsigned flags) {
+    // no owner: the main window stays usable while the box is open
+    return MessageBoxA(nullptr, std::string(text).c_str(), std::string(caption).c_str(), flags);
+}
+
+void Win32Window::Open(std::string_view fileOrUrl) {
+    ShellExecuteA(nullptr, "open", std::string(fileOrUrl).c_str(), nullptr, nullptr,
+                  SW_SHOWDEFAULT);
+}
+
+void Win32Window::ListInsertTop(std::string_view text) {
+    Send(IDC_RESULTS_LIST, LB_INSERTSTRING, 0,
+         reinterpret_cast<LPARAM>(std::string(text).c_str()));
+}
+
+void Win32Window::ListAppend(std::string_view text) {
+    Send(IDC_RESULTS_LIST, LB_INSERTSTRING, static_cast<WPARAM>(-1),
+         reinterpret_cast<LPARAM>(std::string(text).c_str()));
+}
+
+void Win32Window::ListReset() { Send(IDC_RESULTS_LIST, LB_RESETCONTENT, 0, 0); }
+
+std::string Win32Window::ListSelectedText() {
+    const LRESULT index = Send(IDC_RESULTS_LIST, LB_GETCURSEL, 0, 0);
+    if (index < 0) return {};
+    const LRESULT length = Send(IDC_RESULTS_LIST, LB_GETTEXTLEN, index, 0);
+    if (length < 0) return {};
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    const LRESULT copied =
+        Send(IDC_RESULTS_LIST, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(std::clamp<LRESULT>(copied, 0, length)));
+    return text;
+}
+
+int Win32Window::ComboCount() {
+    return static_cast<int>(std::max<LRESULT>(Send(IDC_RESULTS_FILE, CB_GETCOUNT, 0, 0), 0));
+}
+
+std::string Win32Window::ComboItem(int index) {
+    const LRESULT length = Send(IDC_RESULTS_FILE, CB_GETLBTEXTLEN, index, 0);
+    if (length < 0) return {};
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    const LRESULT copied =
+        Send(IDC_RESULTS_FILE, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(std::clamp<LRESULT>(copied, 0, length)));
+    return text;
+}
+
+int Win32Window::ComboAdd(std::string_view text) {
+    return static_cast<int>(Send(IDC_RESULTS_FILE, CB_ADDSTRING, 0,
+                                 reinterpret_cast<LPARAM>(std::string(text).c_str())));
+}
+
+void Win32Window::ComboSelect(int index) { Send(IDC_RESULTS_FILE, CB_SETCURSEL, index, 0); }
+
+int Win32Window::ComboSelected() {
+    return static_cast<int>(Send(IDC_RESULTS_FILE, CB_GETCURSEL, 0, 0));
+}
+
+void Win32Window::SetProgressRange(int maximum) {
+    Send(IDC_PROGRESS, PBM_SETRANGE32, 0, maximum);
+}
+
+void Win32Window::SetProgress(int position) { Send(IDC_PROGRESS, PBM_SETPOS, position, 0); }
+
+void Win32Window::RestoreSize(int widthDialogUnits, int heightDialogUnits) {
+    HWND dialog = shell_.mainWindow;
+    if (!dialog) return;
+    CaptureLayoutOnce(shell_);
+
+    RECT outer{}, client{};
+    GetWindowRect(dialog, &outer);
+    GetClientRect(dialog, &client);
+    const int frameWidth = (outer.right - outer.left) - client.right;
+    const int frameHeight = (outer.bottom - outer.top) - client.bottom;
+    // a size from a damaged settings file must neither hide the controls nor
+    // overflow the pixel arithmetic
+    const int clientWidth = std::clamp(widthDialogUnits - SavedFrameWidth, 0, 0x7FFF);
+    const int clientHeight = std::clamp(heightDialogUnits - SavedFrameHeight, 0, 0x7FFF);
+    int width = DialogUnitsToPixelsX(dialog, clientWidth) + frameWidth;
+    int height = DialogUnitsToPixelsY(dialog, clientHeight) + frameHeight;
+    width = std::clamp(width, shell_.layout.minTrackWidth, std::max(shell_.layout.minTrackWidth,
+                                                                    GetSystemMetrics(SM_CXMAXTRACK)));
+    height = std::clamp(height, shell_.layout.minTrackHeight,
+                        std::max(shell_.layout.minTrackHeight, GetSystemMetrics(SM_CYMAXTRACK)));
+    SetWindowPos(dialog, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
+    ApplyLayout(shell_);
+}
+
+bool Win32Window::CreateStartMenuShortcut(int folderCsidl, std::string_view linkName,
+                                          std::string_view target, std::string_view workingFolder,
+                                          std::string_view description) {
+    return kestrap::CreateStartMenuShortcut(folderCsidl, linkName, target, workingFolder,
+                                            description);
+}
+
+}  // namespace kestrap
