@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <array>
-#include <string>
 #include <vector>
 
 #include "app/ControlIds.h"

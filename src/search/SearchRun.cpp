@@ -196,8 +196,11 @@ void RunSearch(AppState& state, Window& window) {
                 const int usable = std::min(found, static_cast<int>(store.items.size()));
                 for (int i = 0; i < usable; ++i) {
                     const FeedItem& item = store.items[i];
-                    if (FindResultByLink(state, item.link)) continue;
-                    if (AddNewResult(state, window, item.date, item.title, item.link))
+                    // looked up as the entry will hold it, or an ad whose link holds bars
+                    // would come back as new at every search
+                    const std::string link = EntryFieldText(item.link);
+                    if (FindResultByLink(state, link)) continue;
+                    if (AddNewResult(state, window, item.date, item.title, link))
                         ++fresh;
                     else
                         listFull = true;

@@ -30,6 +30,20 @@ bool IsTaggedNew(std::string_view entry) {
     return ResultField(entry, 4) == "NEW";
 }
 
+void AppendEntryField(std::string& entry, std::string_view text) {
+    for (char c : text) {
+        if (c == '|' && !entry.empty() && entry.back() == '|') entry.push_back(' ');
+        entry.push_back(c);
+    }
+}
+
+std::string EntryFieldText(std::string_view text) {
+    std::string field;
+    field.reserve(text.size());
+    AppendEntryField(field, text);
+    return field;
+}
+
 // Feeds may wrap a link in blanks, while an entry's link field is always read stripped:
 // compared unstripped, such an ad would come back as new at every search.
 bool FindResultByLink(const AppState& state, std::string_view link) {
@@ -40,7 +54,14 @@ bool AddNewResult(AppState& state, Window& window, std::string_view date, std::s
                   std::string_view link) {
     std::string entry;
     entry.reserve(date.size() + title.size() + link.size() + 16);
-    entry.append(date).append(" || ").append(title).append(" || ").append(link).append(" || NEW");
+    // a "||" inside a field would shift the link: the duplicate test, the double-click and
+    // the file would all read a piece of the title instead
+    AppendEntryField(entry, date);
+    entry.append(" || ");
+    AppendEntryField(entry, title);
+    entry.append(" || ");
+    AppendEntryField(entry, link);
+    entry.append(" || NEW");
     if (!state.results.Append(entry)) return false;
     state.unsavedResults = 1;
     ++state.newResultsFound;

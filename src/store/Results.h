@@ -14,6 +14,10 @@ constexpr int MaxResults = 10000;
 // Field n (from 1) of an entry split at "||", blanks stripped; empty beyond the last.
 std::string_view ResultField(std::string_view entry, int n);
 bool IsTaggedNew(std::string_view entry);
+// A feed text as an entry field holds it: every "||" inside is broken up ("| |"), so that
+// the field keeps its place when the entry is split.
+std::string EntryFieldText(std::string_view text);
+void AppendEntryField(std::string& entry, std::string_view text);
 
 // The entries with an index by stripped link. It guards itself: the search thread appends
 // while the UI thread may read the count; no caller holds its lock while calling the window.

@@ -63,9 +63,13 @@ bool ItemOfLine(std::string_view line, std::string_view& item) {
 
 // Fills `entry` (reused from line to line, so that reading allocates little).
 void EntryOfItem(std::string_view item, std::string& entry) {
-    entry.assign(item.substr(0, 10));
-    entry.append(" || ").append(StripBlanks(TextBetween(item, ">", "<")));
-    entry.append(" || ").append(StripBlanks(TextBetween(item, "\"", "\"")));
+    // bars inside a field (a hand-edited file, say) must not shift the link
+    entry.clear();
+    AppendEntryField(entry, item.substr(0, 10));
+    entry.append(" || ");
+    AppendEntryField(entry, StripBlanks(TextBetween(item, ">", "<")));
+    entry.append(" || ");
+    AppendEntryField(entry, StripBlanks(TextBetween(item, "\"", "\"")));
 }
 
 // Appends one entry per "<li>" line; returns how many did not fit into the list.

@@ -30,14 +30,15 @@ TEST(ResultField, SplitsAtBarsAndStripsOnlySpaces) {
     EXPECT_FALSE(IsTaggedNew("d || t || l"));
 }
 
-TEST(ResultField, TitleWithBarsShiftsTheLink) {
+TEST(ResultField, BarsInsideAFieldAreBrokenUpWhenAnEntryIsMade) {
     std::string entry = "2008-01-15 || a || b || http://a/1.html || NEW";
     EXPECT_EQ(ResultField(entry, 3), "b");
     AppState state;
     FakeWindow window;
-    ASSERT_TRUE(AddNewResult(state, window, "2008-01-15", "a || b", "http://a/1.html"));
-    EXPECT_TRUE(FindResultByLink(state, "b"));
-    EXPECT_FALSE(FindResultByLink(state, "http://a/1.html"));
+    ASSERT_TRUE(AddNewResult(state, window, "2008-01-15", "a || b|||", "http://a/1.html"));
+    EXPECT_EQ(state.results.Entries()[0], "2008-01-15 || a | | b| | | || http://a/1.html || NEW");
+    EXPECT_TRUE(FindResultByLink(state, "http://a/1.html"));
+    EXPECT_FALSE(FindResultByLink(state, "b"));
 }
 
 TEST(AddNewResult, TagsRaisesFlagsAndShowsOnTop) {

@@ -47,7 +47,7 @@ TEST_F(MainWindowTest, BuiltHiddenWithTitleFrameAndHelpButton) {
     EXPECT_EQ(shell.mainWindow, dialog);
 }
 
-TEST_F(MainWindowTest, FourteenControlsInTabOrderWithTheirTexts) {
+TEST_F(MainWindowTest, FourteenControlsInTabOrderWithTheStatusAreaFilled) {
     const std::vector<int> order{IDC_RESULTS_FILE_LABEL, IDC_RESULTS_FILE, IDC_LOAD, IDC_SAVE,
                                  IDC_SEARCH, IDC_RESULTS_LIST, IDC_CITIES_LABEL, IDC_CITIES,
                                  IDC_TERMS_LABEL, IDC_TERMS, IDC_STATUS1, IDC_STATUS2,
@@ -57,64 +57,10 @@ TEST_F(MainWindowTest, FourteenControlsInTabOrderWithTheirTexts) {
         found.push_back(GetDlgCtrlID(child));
     EXPECT_EQ(found, order);
 
-    const std::map<int, std::string> texts{
-        {IDC_RESULTS_FILE_LABEL, "Results file:"}, {IDC_LOAD, "Load"},
-        {IDC_SAVE, "Save"}, {IDC_SEARCH, "Search Now"},
-        {IDC_CITIES_LABEL, "Search cities:"}, {IDC_TERMS_LABEL, "Search terms:"},
-        {IDC_STATUS1, "Tool by Orvane (www.orvane.net), Version 1.04"}, {IDC_STATUS3, "Enjoy!"},
-        {IDC_CITIES, ""}, {IDC_TERMS, ""}, {IDC_RESULTS_FILE, ""}};
-    for (const auto& [id, text] : texts) EXPECT_EQ(TextOf(Item(id)), text) << id;
-    const std::string donation = TextOf(Item(IDC_STATUS2));
-    EXPECT_NE(donation.find('@'), std::string::npos) << donation;
+    EXPECT_EQ(TextOf(Item(IDC_STATUS1)), "Tool by Orvane (www.orvane.net), Version 1.04");
+    EXPECT_NE(TextOf(Item(IDC_STATUS2)).find('@'), std::string::npos);
+    EXPECT_EQ(TextOf(Item(IDC_STATUS3)), "Enjoy!");
     EXPECT_EQ(ClassOf(Item(IDC_PROGRESS)), "msctls_progress32");
-}
-
-TEST_F(MainWindowTest, ControlsSitWhereTheTemplatePutsThem) {
-    const std::map<int, Rect> expected{
-        {IDC_RESULTS_FILE_LABEL, {6, 7, 44, 10}},
-        {IDC_LOAD, {140, 5, 35, 15}}, {IDC_SAVE, {180, 5, 35, 15}},
-        {IDC_SEARCH, {255, 5, 55, 15}}, {IDC_CITIES_LABEL, {5, 95, 70, 10}},
-        {IDC_CITIES, {5, 105, 180, 78}}, {IDC_TERMS_LABEL, {190, 95, 70, 10}},
-        {IDC_TERMS, {190, 105, 120, 78}}, {IDC_STATUS1, {5, 190, 305, 10}},
-        {IDC_STATUS2, {5, 200, 305, 10}}, {IDC_STATUS3, {5, 210, 305, 10}},
-        {IDC_PROGRESS, {5, 220, 305, 10}}};
-    for (const auto& [id, want] : expected) {
-        const Rect got = Units(id);
-        EXPECT_EQ(got.x, want.x) << id;
-        EXPECT_EQ(got.y, want.y) << id;
-        EXPECT_EQ(got.w, want.w) << id;
-        EXPECT_EQ(got.h, want.h) << id;
-    }
-    const Rect combo = Units(IDC_RESULTS_FILE);  // its closed part: the list is not shown
-    EXPECT_EQ(combo.x, 50);
-    EXPECT_EQ(combo.y, 5);
-    EXPECT_EQ(combo.w, 85);
-    // the list box is trimmed to whole lines, so only its top, left and width are exact
-    const Rect list = Units(IDC_RESULTS_LIST);
-    EXPECT_EQ(list.x, 5);
-    EXPECT_EQ(list.y, 25);
-    EXPECT_EQ(list.w, 305);
-    EXPECT_LE(list.h, 65);
-    EXPECT_GE(list.h, 55);
-}
-
-TEST_F(MainWindowTest, ControlStylesMatchTheirUse) {
-    const LONG_PTR combo = StyleOf(Item(IDC_RESULTS_FILE));
-    EXPECT_EQ(combo & 3, CBS_DROPDOWN);
-    EXPECT_TRUE(combo & CBS_SORT);
-    EXPECT_FALSE(combo & CBS_AUTOHSCROLL);
-    for (int id : {IDC_CITIES, IDC_TERMS}) {
-        const LONG_PTR edit = StyleOf(Item(id));
-        EXPECT_TRUE(edit & ES_MULTILINE) << id;
-        EXPECT_TRUE(edit & ES_WANTRETURN) << id;
-        EXPECT_TRUE(edit & ES_AUTOHSCROLL) << id;
-        EXPECT_FALSE(edit & ES_AUTOVSCROLL) << id;
-        EXPECT_TRUE(GetWindowLongPtrA(Item(id), GWL_EXSTYLE) & WS_EX_CLIENTEDGE) << id;
-    }
-    const LONG_PTR list = StyleOf(Item(IDC_RESULTS_LIST));
-    EXPECT_TRUE(list & LBS_NOTIFY);
-    EXPECT_FALSE(list & LBS_SORT);
-    EXPECT_TRUE(StyleOf(Item(IDC_PROGRESS)) & PBS_SMOOTH);
 }
 
 TEST_F(MainWindowTest, SearchButtonAloneIsBold) {
@@ -173,6 +119,10 @@ TEST_F(MainWindowTest, LayoutIsCapturedDuringConstruction) {
     const RECT outer = Outer();
     EXPECT_EQ(shell.layout.minTrackWidth, outer.right - outer.left);
     EXPECT_EQ(shell.layout.minTrackHeight, outer.bottom - outer.top);
+    MINMAXINFO info{};  // the frame cannot be dragged below the built size
+    SendMessageA(dialog, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(info.ptMinTrackSize.x, outer.right - outer.left);
+    EXPECT_EQ(info.ptMinTrackSize.y, outer.bottom - outer.top);
 }
 
 TEST_F(MainWindowTest, GrowingTheClientMovesAndStretchesByTheAnchors) {
@@ -244,17 +194,12 @@ TEST_F(MainWindowTest, ComboKeepsItsDropDownHeightThroughResizes) {
     EXPECT_GT(after.bottom - after.top, DialogUnitsToPixelsY(dialog, 100));
 }
 
-TEST_F(MainWindowTest, WindowCannotBeDraggedBelowItsBuiltSize) {
-    MINMAXINFO info{};
-    SendMessageA(dialog, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
-    EXPECT_EQ(info.ptMinTrackSize.x, shell.layout.minTrackWidth);
-    EXPECT_EQ(info.ptMinTrackSize.y, shell.layout.minTrackHeight);
-}
-
 TEST_F(MainWindowTest, MinimisingKeepsTheRecordedSize) {
     ResizeClient(360, 250);
     const Rect list = Units(IDC_RESULTS_LIST);
-    SendMessageA(dialog, WM_SIZE, SIZE_MINIMIZED, 0);
+    ShowWindow(dialog, SW_SHOW);
+    ShowWindow(dialog, SW_MINIMIZE);
+    ASSERT_TRUE(IsIconic(dialog));
     EXPECT_EQ(state.dialogWidth, 360);
     EXPECT_EQ(state.dialogHeight, 250);
     EXPECT_EQ(Units(IDC_RESULTS_LIST).w, list.w);
@@ -303,16 +248,6 @@ TEST_F(MainWindowTest, SeamComboSortsSelectsAndShowsTheSelection) {
     real.ComboSelect(1);
     EXPECT_EQ(real.ComboSelected(), 1);
     EXPECT_EQ(real.Text(IDC_RESULTS_FILE), "m.html");
-}
-
-TEST_F(MainWindowTest, SeamProgressBarTakesRangeAndPosition) {
-    real.SetProgressRange(12);
-    real.SetProgress(5);
-    PBRANGE range{};
-    SendMessageA(Item(IDC_PROGRESS), PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
-    EXPECT_EQ(range.iLow, 0);
-    EXPECT_EQ(range.iHigh, 12);
-    EXPECT_EQ(SendMessageA(Item(IDC_PROGRESS), PBM_GETPOS, 0, 0), 5);
 }
 
 TEST_F(MainWindowTest, RestoredSizeRoundTripsWithoutDrift) {
