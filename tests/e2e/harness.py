@@ -149,11 +149,14 @@ class Program:
 
     # -- the process
 
-    def start(self):
-        """Starts the program; returns with the driver ready, before any window shows."""
+    def start(self, locked=()):
+        """Starts the program; returns with the driver ready, before any window shows. The
+        files named in `locked` are held open with no sharing from before the start."""
         self.stop_driver()
         self.runs += 1
         self.driver = Driver(self.driver_exe, os.path.join(self.logs, f"driver{self.runs}.err"))
+        for name in locked:
+            self.lock(name)
         output = f"C:\\e2e\\{self.name}-output{self.runs}.txt"
         self.call("start", escape(self.windows_folder + "kestrap.exe", blanks=True),
                   escape(output, blanks=True))
@@ -334,6 +337,13 @@ class Program:
     def write(self, name, text):
         with open(self.path(name), "wb") as f:
             f.write(text.encode("latin-1"))
+
+    def lock(self, name):
+        """Holds a file of the program folder open with no sharing until unlock()."""
+        self.call("lock", escape(self.windows_folder + name, blanks=True))
+
+    def unlock(self):
+        self.call("unlock")
 
     def files(self):
         return sorted(os.listdir(self.folder))

@@ -116,6 +116,51 @@ class FaultTest(Scenario):
         p.close()
         self.assertEqual(p.wait_for_exit(), 0)
 
+    def test_results_file_held_by_another_program_is_not_replaced_unread(self):
+        p = self.program
+        p.write("kestrap.ini", "startmenu: done\r\n")
+        p.write("kestrap.html", results_file([E, F]))
+        old = p.read("kestrap.html")
+        p.start(locked=["kestrap.html"])
+        p.call("window", 15000)
+        self.assertEqual(p.text(STATUS3), "Error: Could not load kestrap.html")
+        self.assertEqual(p.count(), 0)
+        self.search("sfbay", "bike")
+
+        # the file's own entries were never read, so replacing it needs a yes
+        p.click(SAVE)
+        text, buttons = p.box("Replace results file?")
+        self.assertIn("kestrap.html", text)
+        self.assertEqual(buttons, [IDYES, IDNO])
+        p.press("Replace results file?", IDYES)
+        # and while it is held it cannot be replaced at all
+        text, _ = p.box("Save failed")
+        self.assertIn("kestrap.html", text)
+        p.press("Save failed", IDOK)
+        self.assertEqual(p.read("kestrap.html"), old)
+
+        # let go, the question still comes: No keeps the file
+        p.unlock()
+        p.click(SAVE)
+        p.box("Replace results file?")
+        p.press("Replace results file?", IDNO)
+        self.assertEqual(p.read("kestrap.html"), old)
+        self.assertEqual(self.browser_opened(), [])
+        self.assert_close_still_asks()
+
+        p.click(SAVE)
+        p.box("Replace results file?")
+        p.press("Replace results file?", IDYES)
+        wait_until(self.browser_opened, 15, "the browser to be asked")
+        self.assertEqual(sorted(links_of_complete_file(p.read("kestrap.html"))),
+                         sorted(ad.link for ad in (A, B, C)))
+        # the file now holds the list: the next Save does not ask
+        self.search("boston", "bike")
+        self.save()
+        self.assertEqual(p.boxes(), [])
+        p.close()
+        self.assertEqual(p.wait_for_exit(), 0)
+
     def test_save_onto_a_full_disk_leaves_the_old_file_whole(self):
         p = self.program
         self.addCleanup(p.move_to_small_disk(64 * 1024))
