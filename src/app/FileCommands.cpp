@@ -94,6 +94,8 @@ void SaveCommand(AppState& state, Window& window) {
     if (RefuseLongName(window, name)) return;
     const std::string path = state.programFolder + name;
     if (!MayReplace(state, window, name, path)) return;
+    // the question leaves the window usable: a search started meanwhile holds Save back
+    if (state.searchState != SearchIdle) return;
     state.recentFiles = name + "," + state.recentFiles;
 
     std::vector<std::string> failed;

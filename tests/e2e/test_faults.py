@@ -161,6 +161,38 @@ class FaultTest(Scenario):
         p.close()
         self.assertEqual(p.wait_for_exit(), 0)
 
+    def test_search_started_while_save_asks_holds_the_save_back(self):
+        p = self.program
+        p.write("kestrap.ini", "startmenu: done\r\n")
+        p.write("kestrap.html", results_file([E, F]))
+        old = p.read("kestrap.html")
+        p.start(locked=["kestrap.html"])
+        p.call("window", 15000)
+        p.unlock()
+        self.search("sfbay", "bike")
+
+        gate = self.server.hold(*BOSTON_BIKE)
+        p.click(SAVE)
+        p.box("Replace results file?")
+        # the question has no owner: the window goes on working under it
+        p.set_text(CITIES, "boston")
+        p.click(SEARCH)
+        self.assertIsNotNone(self.server.wait_for_request(*BOSTON_BIKE, 15))
+        p.press("Replace results file?", IDYES)
+        time.sleep(0.5)
+        self.assertEqual(p.read("kestrap.html"), old)
+        self.assertNotIn("kestrap.cit", p.files())
+        self.assertEqual(self.browser_opened(), [])
+        self.assertEqual(p.text(SEARCH), "Kill Search")
+
+        gate.set()
+        wait_until(lambda: p.text(STATUS3) == "Search Complete", 20, "the end of the search")
+        p.click(SAVE)
+        p.box("Replace results file?")
+        p.press("Replace results file?", IDYES)
+        wait_until(self.browser_opened, 15, "the browser to be asked")
+        self.assertEqual(len(links_of_complete_file(p.read("kestrap.html"))), 5)
+
     def test_save_onto_a_full_disk_leaves_the_old_file_whole(self):
         p = self.program
         self.addCleanup(p.move_to_small_disk(64 * 1024))
