@@ -234,6 +234,13 @@ class Program:
         subprocess.run(["mount", "-o", f"remount,size={self.exe_pages + free_bytes}",
                         self.folder], check=True)
 
+    def make_read_only(self):
+        """Makes the program folder read-only for everyone, root included, as a write-protected
+        medium is: a read-only bind mount of it over itself. Returns the undo."""
+        subprocess.run(["mount", "--bind", self.folder, self.folder], check=True)
+        subprocess.run(["mount", "-o", "remount,bind,ro", self.folder], check=True)
+        return lambda: subprocess.run(["umount", "-l", self.folder], check=False)
+
     def free_bytes(self):
         info = os.statvfs(self.folder)
         return info.f_bavail * info.f_frsize

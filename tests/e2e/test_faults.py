@@ -116,6 +116,36 @@ class FaultTest(Scenario):
         p.close()
         self.assertEqual(p.wait_for_exit(), 0)
 
+    def test_save_on_a_write_protected_medium_reports_every_file(self):
+        p = self.program
+        p.write("kestrap.ini", "startmenu: done\r\n")
+        p.write("kestrap.html", results_file([E, F]))
+        before = {name: p.read(name) for name in ("kestrap.ini", "kestrap.html")}
+        self.addCleanup(p.make_read_only())
+        p.start()
+        p.call("window", 15000)
+        self.search("sfbay", "bike")
+
+        p.click(SAVE)
+        text, _ = p.box("Settings not saved")
+        self.assertIn("kestrap.ini", text)
+        p.press("Settings not saved", IDOK)
+        text, _ = p.box("Save failed")
+        for name in ("kestrap.cit", "kestrap.trm", "kestrap.html"):
+            self.assertIn(name, text)
+        p.press("Save failed", IDOK)
+        self.assertEqual(self.browser_opened(), [])
+
+        # leaving is still possible, with the settings reported once more
+        p.close()
+        p.box("Really exit?")
+        p.press("Really exit?", IDYES)
+        p.box("Settings not saved")
+        p.press("Settings not saved", IDOK)
+        self.assertEqual(p.wait_for_exit(), 0)
+        self.assertEqual({name: p.read(name) for name in before}, before)
+        self.assertEqual(p.files(), ["kestrap.exe", "kestrap.html", "kestrap.ini"])
+
     def test_results_file_held_by_another_program_is_not_replaced_unread(self):
         p = self.program
         p.write("kestrap.ini", "startmenu: done\r\n")
