@@ -215,35 +215,6 @@ class Program:
             os.kill(pid, signal.SIGKILL)
         wait_until(lambda: not self.alive(), 10, "the killed program to be gone")
 
-    def move_to_small_disk(self, free_bytes):
-        """Puts the program folder on a disk of its own (a tmpfs) with about free_bytes left
-        once kestrap.exe is on it; call before start(). Returns the undo."""
-        exe = self.path("kestrap.exe")
-        page = 4096
-        self.exe_pages = -(-os.path.getsize(exe) // page) * page
-        with open(exe, "rb") as f:
-            program = f.read()
-        subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={self.exe_pages + free_bytes}",
-                        "kestrap-e2e", self.folder], check=True)
-        with open(exe, "wb") as f:
-            f.write(program)
-        return lambda: subprocess.run(["umount", "-l", self.folder], check=False)
-
-    def grow_small_disk(self, free_bytes):
-        """Gives the disk of move_to_small_disk() more room, as when the user clears some."""
-        subprocess.run(["mount", "-o", f"remount,size={self.exe_pages + free_bytes}",
-                        self.folder], check=True)
-
-    def make_read_only(self):
-        """Makes the program folder read-only for everyone, root included, as a write-protected
-        medium is: a read-only bind mount of it over itself. Returns the undo."""
-        subprocess.run(["mount", "--bind", self.folder, self.folder], check=True)
-        subprocess.run(["mount", "-o", "remount,bind,ro", self.folder], check=True)
-        return lambda: subprocess.run(["umount", "-l", self.folder], check=False)
-
-    def free_bytes(self):
-        info = os.statvfs(self.folder)
-        return info.f_bavail * info.f_frsize
 
     def stop_driver(self):
         if self.driver is not None:
@@ -370,6 +341,28 @@ def lines_of(text):
     return text[:-2].split("\r\n")
 
 
+_BUILD_HEADING = re.compile(r"^<h3>Kestrap build for \d\d-\d\d-\d{4} at \d\d:\d\d:\d\d</h3>$")
+_ITEM_LINK = re.compile(r'^<li>\d{4}-\d\d-\d\d <a href="([^"]*)">.*</a>( <b>NEW</b>)?</li>$')
+
+
+def links_of_complete_file(text):
+    """The links of a whole results file in the program's layout; fails on anything partial."""
+    lines = lines_of(text)
+    for line in lines:
+        if "\r" in line or "\n" in line:
+            raise AssertionError(f"a line break that is not CR LF: {line[:80]!r}")
+    if not _BUILD_HEADING.match(lines[0]) or lines[-1] != "</ul>":
+        raise AssertionError(f"not a whole results file: {lines[0][:80]!r} ... {lines[-1][:80]!r}")
+    links = []
+    for line in lines[1:]:
+        item = _ITEM_LINK.match(line)
+        if item:
+            links.append(item.group(1))
+        elif line not in ("<ul>", "</ul>") and not re.match(r"^<h3>\w+ \d+, \d{4}</h3>$", line):
+            raise AssertionError(f"a line the program does not write: {line[:80]!r}")
+    return links
+
+
 class Scenario(unittest.TestCase):
     """One scenario: a fresh program folder, the shared feed server reset to its defaults."""
 
@@ -404,6 +397,21 @@ class Scenario(unittest.TestCase):
             return []
         with open(self.browser_log, encoding="latin-1") as f:
             return f.read().splitlines()
+
+    def start_with(self, files, locked=()):
+        """Writes {name: text} into the program folder, a settings file that has the
+        start-menu question answered first, then starts the program to its window."""
+        self.program.write("kestrap.ini", "startmenu: done\r\n")
+        for name, text in files.items():
+            self.program.write(name, text)
+        self.program.start(locked)
+        self.program.call("window", 15000)
+
+    def save_and_wait(self):
+        """Presses Save and waits until the browser has been asked to open the file."""
+        before = len(self.browser_opened())
+        self.program.click(SAVE)
+        wait_until(lambda: len(self.browser_opened()) > before, 15, "the browser to be asked")
 
     def search(self, cities, terms, timeout=30):
         """Fills the two lists, runs a search to its end and returns the status lines."""
