@@ -125,11 +125,11 @@ void LoadResultsFile(AppState& state, Window& window, std::string_view name) {
     std::string bytes;
     bool cut = false;
     bool readWhole = false;
-    const bool exists = FileExists(path);
-    if (!exists || !ReadFileStart(path, bytes, MaxResultsFileBytes, cut)) {
+    if (!FileExists(path) || !ReadFileStart(path, bytes, MaxResultsFileBytes, cut)) {
         PostStatus(window, "Error: Could not load " + std::string(name));
-        // a missing file holds nothing to lose; one held open by another program does
-        readWhole = !exists;
+        // a missing file holds nothing to lose; a hidden one, or one held open by another
+        // program, does
+        readWhole = !PathExists(path);
     } else {
         int leftOut = ReadItems(state, window, bytes);
         readWhole = leftOut == 0 && !cut;

@@ -149,14 +149,15 @@ class Program:
 
     # -- the process
 
-    def start(self, locked=()):
-        """Starts the program; returns with the driver ready, before any window shows. The
-        files named in `locked` are held open with no sharing from before the start."""
+    def start(self, prepare=None):
+        """Starts the program; returns with the driver ready, before any window shows.
+        prepare(program), when given, runs first, with the driver already there to lock
+        files or set their attributes."""
         self.stop_driver()
         self.runs += 1
         self.driver = Driver(self.driver_exe, os.path.join(self.logs, f"driver{self.runs}.err"))
-        for name in locked:
-            self.lock(name)
+        if prepare is not None:
+            prepare(self)
         output = f"C:\\e2e\\{self.name}-output{self.runs}.txt"
         self.call("start", escape(self.windows_folder + "kestrap.exe", blanks=True),
                   escape(output, blanks=True))
@@ -323,6 +324,10 @@ class Program:
     def unlock(self):
         self.call("unlock")
 
+    def set_attributes(self, name, attributes):
+        """Sets the Windows attributes of a file in the program folder (FILE_ATTRIBUTE_*)."""
+        self.call("attrib", attributes, escape(self.windows_folder + name, blanks=True))
+
     def files(self):
         return sorted(os.listdir(self.folder))
 
@@ -398,13 +403,13 @@ class Scenario(unittest.TestCase):
         with open(self.browser_log, encoding="latin-1") as f:
             return f.read().splitlines()
 
-    def start_with(self, files, locked=()):
+    def start_with(self, files, prepare=None):
         """Writes {name: text} into the program folder, a settings file that has the
         start-menu question answered first, then starts the program to its window."""
         self.program.write("kestrap.ini", "startmenu: done\r\n")
         for name, text in files.items():
             self.program.write(name, text)
-        self.program.start(locked)
+        self.program.start(prepare)
         self.program.call("window", 15000)
 
     def save_and_wait(self):

@@ -14,6 +14,16 @@ from harness import (CITIES, IDNO, IDOK, IDYES, SAVE, SEARCH, STATUS3, Scenario,
 
 SFBAY_BIKE = craigslist("sfbay.craigslist.org", "sss", "bike")
 BOSTON_BIKE = craigslist("boston.craigslist.org", "sss", "bike")
+FILE_ATTRIBUTE_HIDDEN = 2
+
+
+def hold_results_file(program):
+    """What another program does that opens the results file with no sharing."""
+    program.lock("kestrap.html")
+
+
+def hide_results_file(program):
+    program.set_attributes("kestrap.html", FILE_ATTRIBUTE_HIDDEN)
 
 
 class SaveFaultTest(Scenario):
@@ -91,7 +101,7 @@ class SaveFaultTest(Scenario):
 
     def test_results_file_held_by_another_program_is_not_replaced_unread(self):
         p = self.program
-        self.start_with({"kestrap.html": results_file([E, F])}, locked=["kestrap.html"])
+        self.start_with({"kestrap.html": results_file([E, F])}, prepare=hold_results_file)
         old = p.read("kestrap.html")
         self.assertEqual(p.text(STATUS3), "Error: Could not load kestrap.html")
         self.assertEqual(p.count(), 0)
@@ -131,9 +141,22 @@ class SaveFaultTest(Scenario):
         p.close()
         self.assertEqual(p.wait_for_exit(), 0)
 
+    def test_hidden_results_file_is_not_replaced_unread(self):
+        p = self.program
+        self.start_with({"kestrap.html": results_file([E, F])}, prepare=hide_results_file)
+        old = p.read("kestrap.html")
+        # a hidden file does not count as there
+        self.assertEqual(p.text(STATUS3), "Error: Could not load kestrap.html")
+        self.search("sfbay", "bike")
+        p.click(SAVE)
+        p.box("Replace results file?")
+        p.press("Replace results file?", IDNO)
+        self.assertEqual(p.read("kestrap.html"), old)
+        self.assertEqual(self.browser_opened(), [])
+
     def test_search_started_while_save_asks_holds_the_save_back(self):
         p = self.program
-        self.start_with({"kestrap.html": results_file([E, F])}, locked=["kestrap.html"])
+        self.start_with({"kestrap.html": results_file([E, F])}, prepare=hold_results_file)
         old = p.read("kestrap.html")
         p.unlock()
         self.search("sfbay", "bike")

@@ -175,6 +175,19 @@ TEST_F(FileCommandsTest, ReplacingAFileThatWasNotReadWholeNeedsAYes) {
     EXPECT_EQ(window.Asks().size(), 2u);
 }
 
+TEST_F(FileCommandsTest, AHiddenResultsFileIsNotReplacedUnasked) {
+    temp.Write(".old.html", OneItem);
+    window.TypeResultsFileName(".old.html");
+    LoadCommand(state, window);
+    EXPECT_EQ(state.results.Count(), 0);
+    FindSomething();
+    window.QueueAnswer(AnswerNo);
+    SaveCommand(state, window);
+    ASSERT_EQ(window.Asks().size(), 1u);
+    EXPECT_EQ(window.Asks()[0].caption, "Replace results file?");
+    EXPECT_EQ(temp.Read(".old.html"), OneItem);
+}
+
 TEST_F(FileCommandsTest, AMissingResultsFileIsReplacedWithoutAsking) {
     FindSomething();
     window.TypeResultsFileName("gone");

@@ -26,6 +26,7 @@
 //   waitexit MS | alive | kill | quit
 //   lock PATH | unlock         hold a file open with no sharing, as another program may;
 //                              let go of every file held
+//   attrib VALUE PATH          set a file's attributes (FILE_ATTRIBUTE_HIDDEN 2, ...)
 //
 // Texts are escaped as in Protocol.h; answers are "ok" or "error", then tab-separated fields.
 #include <windows.h>
@@ -180,6 +181,13 @@ public:
         if (name == "dlu") return MeasureDialogUnits();
         if (name == "lock") return Lock(Unescape(line));
         if (name == "unlock") return Unlock();
+        if (name == "attrib") {
+            DWORD attributes = static_cast<DWORD>(ToNumber(NextWord(line)));
+            std::string path = Unescape(line);
+            return SetFileAttributesW(ToWide(path).c_str(), attributes)
+                       ? OkAnswer()
+                       : ErrorAnswer("cannot set the attributes of " + path);
+        }
         if (name == "window") {
             return target.WaitForMainWindow(static_cast<DWORD>(ToNumber(NextWord(line))))
                        ? OkAnswer()
