@@ -33,6 +33,21 @@ std::string FolderOf(const std::string& path) {
     return path.substr(0, cut);
 }
 
+// CON, AUX, NUL, COM1 to COM9, LPT1 to LPT9 and the like name a device in every folder,
+// with any extension: "aux.html" is no file
+bool IsDeviceName(const std::string& path) {
+    std::string name = path.substr(path.find_last_of("\\/:") + 1);
+    name = name.substr(0, name.find('.'));
+    while (!name.empty() && name.back() == ' ') name.pop_back();
+    for (char& c : name) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    if (name == "CON" || name == "PRN" || name == "AUX" || name == "NUL" || name == "CONIN$" ||
+        name == "CONOUT$") {
+        return true;
+    }
+    return name.size() == 4 && (name.compare(0, 3, "COM") == 0 || name.compare(0, 3, "LPT") == 0) &&
+           name[3] >= '0' && name[3] <= '9';
+}
+
 bool WriteAll(HANDLE file, std::string_view bytes) {
     while (!bytes.empty()) {
         DWORD chunk = bytes.size() > (1u << 30) ? (1u << 30) : static_cast<DWORD>(bytes.size());
@@ -57,7 +72,8 @@ bool FileExists(const std::string& path) {
 }
 
 bool PathExists(const std::string& path) {
-    return !path.empty() && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return !path.empty() && !IsDeviceName(path) &&
+           GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool ReadFileStart(const std::string& path, std::string& bytes, size_t maxBytes, bool& cut) {
@@ -66,6 +82,8 @@ bool ReadFileStart(const std::string& path, std::string& bytes, size_t maxBytes,
     OwnedFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) return false;
+    // names like AUX or COM1.htm open a device in any folder; reading one may never end
+    if (GetFileType(file.get()) != FILE_TYPE_DISK) return false;
     char buffer[65536];
     for (;;) {
         DWORD n = 0;

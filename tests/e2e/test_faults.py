@@ -9,8 +9,8 @@ import time
 import mounts
 from feeds import A, B, C, E, F, feed_answer, many_ads, results_file
 from feedserver import craigslist
-from harness import (CITIES, IDNO, IDOK, IDYES, SAVE, SEARCH, STATUS3, Scenario,
-                     links_of_complete_file, lines_of, wait_until)
+from harness import (CITIES, IDNO, IDOK, IDYES, LOAD, RESULTS_FILE, SAVE, SEARCH, STATUS3, TERMS,
+                     Scenario, links_of_complete_file, lines_of, wait_until)
 
 SFBAY_BIKE = craigslist("sfbay.craigslist.org", "sss", "bike")
 BOSTON_BIKE = craigslist("boston.craigslist.org", "sss", "bike")
@@ -153,6 +153,29 @@ class SaveFaultTest(Scenario):
         p.press("Replace results file?", IDNO)
         self.assertEqual(p.read("kestrap.html"), old)
         self.assertEqual(self.browser_opened(), [])
+
+    def test_device_names_as_results_files_neither_hang_nor_count_as_loaded(self):
+        p = self.program
+        # AUX, COM1, NUL and the like are devices in every folder; reading AUX never ends
+        self.start_with({"kestrap.ini": "startmenu: done\r\nresults: aux.html\r\n"})
+        self.assertEqual(p.text(STATUS3), "Error: Could not load aux.html")
+        self.assertEqual(p.text(TERMS), "Enter search terms")
+        for name in ("nul", "COM1.htm", "con"):
+            p.type(RESULTS_FILE, "\b")
+            p.set_text(RESULTS_FILE, name)
+            p.click(LOAD)
+            shown = name if name.endswith(".htm") else name + ".html"
+            wait_until(lambda: p.text(STATUS3) == f"Error: Could not load {shown}", 10,
+                       f"{shown} to be refused")
+
+        # a device holds no entries to lose: Save just cannot write there
+        self.search("sfbay", "bike")
+        for name in ("con", "lpt1"):
+            p.type(RESULTS_FILE, "\b")
+            p.set_text(RESULTS_FILE, name)
+            self.press_save_expecting_failure(f"{name}.html")
+        self.assertEqual(self.browser_opened(), [])
+        self.assert_close_still_asks()
 
     def test_search_started_while_save_asks_holds_the_save_back(self):
         p = self.program

@@ -28,6 +28,20 @@ TEST_F(FilesWinTest, HiddenSystemFoldersAndWildcardsDoNotExist) {
     EXPECT_FALSE(FileExists(temp.File("*.html")));
 }
 
+// device names stand for a device in any folder: no file is there, and none is read
+TEST_F(FilesWinTest, DeviceNamesAreNeitherThereNorRead) {
+    std::string bytes;
+    bool cut = false;
+    EXPECT_FALSE(ReadFileStart(temp.File("nul.html"), bytes, 1024, cut));
+    EXPECT_FALSE(PathExists(temp.File("nul.html")));
+    EXPECT_FALSE(PathExists(temp.File("Com1 .htm")));
+    EXPECT_FALSE(PathExists(temp.File("aux")));
+    temp.Write("console.html", "x");
+    EXPECT_TRUE(PathExists(temp.File("console.html")));
+    temp.Write("com10.html", "x");
+    EXPECT_TRUE(PathExists(temp.File("com10.html")));
+}
+
 TEST_F(FilesWinTest, ReadOnlyTargetIsKeptAndHiddenOneReplaced) {
     temp.Write("results.html", "old");
     SetAttributes(temp.File("results.html"), FILE_ATTRIBUTE_READONLY);
