@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <functional>
+
 #include "app/Commands.h"
 #include "app/ContextHelp.h"
 #include "app/HelpTexts.h"
@@ -81,6 +83,18 @@ INT_PTR OnCtlColorStatic(HDC dc, HWND control) {
     return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
 }
 
+// A worker's grouped calls. The results list stays unpainted until they are done: a search
+// adds a feed's new entries in one group, and each insert would otherwise redraw the list
+// and its scroll bar.
+void RunWorkerCalls(HWND dialog, const std::function<void()>& calls) {
+    HWND list = GetDlgItem(dialog, IDC_RESULTS_LIST);
+    const LRESULT before = SendMessageA(list, LB_GETCOUNT, 0, 0);
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    calls();
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    if (SendMessageA(list, LB_GETCOUNT, 0, 0) != before) InvalidateRect(list, nullptr, TRUE);
+}
+
 }  // namespace
 
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -109,6 +123,9 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_CTLCOLORSTATIC:
         return OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case RunCallsMessage:
+        RunWorkerCalls(dialog, *reinterpret_cast<const std::function<void()>*>(lParam));
+        return TRUE;
     }
     return 0;
 }

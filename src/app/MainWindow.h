@@ -50,6 +50,10 @@ void PrepareMainWindow(MainWindowShell& shell, HWND dialog);
 // The shell that a main window was built with; nullptr before WM_INITDIALOG.
 MainWindowShell* ShellOfWindow(HWND dialog);
 
+// Sent to the main window with a `const std::function<void()>*` as lParam: the window's
+// thread makes those calls (Win32Window::RunOnWindowThread).
+constexpr UINT RunCallsMessage = WM_APP + 1;
+
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK ResultsListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
 
