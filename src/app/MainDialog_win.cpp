@@ -83,19 +83,24 @@ INT_PTR OnCtlColorStatic(HDC dc, HWND control) {
     return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
 }
 
-// A worker's grouped calls. The results list stays unpainted until they are done: a search
-// adds a feed's new entries in one group, and each insert would otherwise redraw the list
-// and its scroll bar.
-void RunWorkerCalls(HWND dialog, const std::function<void()>& calls) {
-    HWND list = GetDlgItem(dialog, IDC_RESULTS_LIST);
-    const LRESULT before = SendMessageA(list, LB_GETCOUNT, 0, 0);
-    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    calls();
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-    if (SendMessageA(list, LB_GETCOUNT, 0, 0) != before) InvalidateRect(list, nullptr, TRUE);
-}
-
 }  // namespace
+
+void RunGroupedCalls(HWND dialog, const std::function<void()>& calls) {
+    // only the outermost group switches the painting off and on again
+    static thread_local int depth = 0;
+    HWND list = GetDlgItem(dialog, IDC_RESULTS_LIST);
+    if (depth > 0 || !list) {
+        calls();
+        return;
+    }
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    ++depth;
+    calls();
+    --depth;
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    // switched back on, a list does not repaint what changed meanwhile by itself
+    InvalidateRect(list, nullptr, TRUE);
+}
 
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
@@ -124,7 +129,7 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_CTLCOLORSTATIC:
         return OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case RunCallsMessage:
-        RunWorkerCalls(dialog, *reinterpret_cast<const std::function<void()>*>(lParam));
+        RunGroupedCalls(dialog, *reinterpret_cast<const std::function<void()>*>(lParam));
         return TRUE;
     }
     return 0;

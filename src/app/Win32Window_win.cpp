@@ -53,8 +53,12 @@ void Win32Window::Open(std::string_view fileOrUrl) {
 
 void Win32Window::RunOnWindowThread(const std::function<void()>& calls) {
     HWND window = shell_.mainWindow;
-    if (!window || GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId()) {
+    if (!window) {
         calls();
+        return;
+    }
+    if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId()) {
+        RunGroupedCalls(window, calls);
         return;
     }
     // one round trip to the window's thread; the calls made there go straight to the controls

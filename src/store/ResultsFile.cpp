@@ -127,7 +127,9 @@ void LoadResultsFile(AppState& state, Window& window, std::string_view name) {
     if (!FileExists(path) || !ReadFileStart(path, bytes, MaxResultsFileBytes, cut)) {
         PostStatus(window, "Error: Could not load " + std::string(name));
     } else {
-        int leftOut = ReadItems(state, window, bytes);
+        // the list box is filled in one go
+        int leftOut = 0;
+        window.RunOnWindowThread([&] { leftOut = ReadItems(state, window, bytes); });
         if (leftOut > 0) {
             PostStatus(window, FormatThousands(leftOut) + " entries of " + std::string(name) +
                                    " were left out: the list holds at most " +
