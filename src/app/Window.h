@@ -15,7 +15,9 @@ enum BoxFlags : unsigned {
     BoxYesNo = 0x4,
     BoxIconError = 0x10,
     BoxIconQuestion = 0x20,
+    BoxIconWarning = 0x30,
     BoxIconInformation = 0x40,
+    BoxDefaultSecond = 0x100,
 };
 enum BoxAnswer : int { AnswerOk = 1, AnswerCancel = 2, AnswerYes = 6, AnswerNo = 7 };
 

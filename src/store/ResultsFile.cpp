@@ -124,12 +124,17 @@ void LoadResultsFile(AppState& state, Window& window, std::string_view name) {
     std::string path = state.programFolder + std::string(name);
     std::string bytes;
     bool cut = false;
-    if (!FileExists(path) || !ReadFileStart(path, bytes, MaxResultsFileBytes, cut)) {
+    bool readWhole = false;
+    const bool exists = FileExists(path);
+    if (!exists || !ReadFileStart(path, bytes, MaxResultsFileBytes, cut)) {
         PostStatus(window, "Error: Could not load " + std::string(name));
+        // a missing file holds nothing to lose; one held open by another program does
+        readWhole = !exists;
     } else {
         // the list box is filled in one go
         int leftOut = 0;
         window.RunOnWindowThread([&] { leftOut = ReadItems(state, window, bytes); });
+        readWhole = leftOut == 0 && !cut;
         if (leftOut > 0) {
             PostStatus(window, FormatThousands(leftOut) + " entries of " + std::string(name) +
                                    " were left out: the list holds at most " +
@@ -139,6 +144,7 @@ void LoadResultsFile(AppState& state, Window& window, std::string_view name) {
                                    " MiB of " + std::string(name) + " were read.");
         }
     }
+    state.partlyReadResultsFile = readWhole ? std::string() : LowerCase(path);
     LoadSearchLists(state, window, base);
 }
 
