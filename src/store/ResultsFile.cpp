@@ -131,7 +131,9 @@ void LoadResultsFile(AppState& state, Window& window, std::string_view name) {
         // program, does
         readWhole = !PathExists(path);
     } else {
-        int leftOut = ReadItems(state, window, bytes);
+        // the list box is filled in one go
+        int leftOut = 0;
+        window.RunOnWindowThread([&] { leftOut = ReadItems(state, window, bytes); });
         readWhole = leftOut == 0 && !cut;
         if (leftOut > 0) {
             PostStatus(window, FormatThousands(leftOut) + " entries of " + std::string(name) +
