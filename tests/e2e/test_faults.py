@@ -154,13 +154,13 @@ class SaveFaultTest(Scenario):
         self.assertEqual(p.read("kestrap.html"), old)
         self.assertEqual(self.browser_opened(), [])
 
-    def test_device_names_as_results_files_neither_hang_nor_count_as_loaded(self):
+    def test_names_that_are_no_files_neither_hang_nor_count_as_loaded(self):
         p = self.program
         # AUX, COM1, NUL and the like are devices in every folder; reading AUX never ends
         self.start_with({"kestrap.ini": "startmenu: done\r\nresults: aux.html\r\n"})
         self.assertEqual(p.text(STATUS3), "Error: Could not load aux.html")
         self.assertEqual(p.text(TERMS), "Enter search terms")
-        for name in ("nul", "COM1.htm", "con"):
+        for name in ("nul", "COM1.htm", "con", "x?y", "nosuch\\sub"):
             p.type(RESULTS_FILE, "\b")
             p.set_text(RESULTS_FILE, name)
             p.click(LOAD)
@@ -168,9 +168,10 @@ class SaveFaultTest(Scenario):
             wait_until(lambda: p.text(STATUS3) == f"Error: Could not load {shown}", 10,
                        f"{shown} to be refused")
 
-        # a device holds no entries to lose: Save just cannot write there
+        # a device holds no entries to lose, nor does a name Windows refuses: Save just
+        # cannot write there
         self.search("sfbay", "bike")
-        for name in ("con", "lpt1"):
+        for name in ("con", "lpt1", "a|b", "nosuch\\sub"):
             p.type(RESULTS_FILE, "\b")
             p.set_text(RESULTS_FILE, name)
             self.press_save_expecting_failure(f"{name}.html")
