@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/ControlIds.h"
 #include "app/Window.h"
 
 namespace kestrap {
@@ -22,7 +23,8 @@ public:
     void SetText(int control, std::string_view text) override {
         std::lock_guard guard(lock_);
         texts_[control].assign(text);
-        if (text == "Search Complete" || text == "Search aborted.") {
+        // the bottom line: the lines above receive it again as later lines scroll it up
+        if (control == IDC_STATUS3 && (text == "Search Complete" || text == "Search aborted.")) {
             ++runsEnded_;
             ended_.notify_all();
         }

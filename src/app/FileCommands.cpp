@@ -39,6 +39,19 @@ bool RefuseLongName(Window& window, const std::string& name) {
     return true;
 }
 
+// Replacing a results file of which the last load read only a part, or nothing, would drop
+// the entries the list never got; that needs the user's yes.
+bool MayReplace(const AppState& state, Window& window, const std::string& name,
+                const std::string& path) {
+    if (LowerCase(path) != state.partlyReadResultsFile) return true;
+    return window.Ask("Kestrap could not read all of " + name +
+                          " when it was loaded, so some of its entries are not in the list. "
+                          "Saving replaces the file with the list as it is now, and those "
+                          "entries are lost. Save anyway?",
+                      "Replace results file?",
+                      BoxYesNo | BoxIconWarning | BoxDefaultSecond) == AnswerYes;
+}
+
 std::string JoinedNames(const std::vector<std::string>& names) {
     std::string joined;
     for (const auto& name : names) joined.append(joined.empty() ? "" : ", ").append(name);
@@ -79,13 +92,20 @@ void SaveCommand(AppState& state, Window& window) {
     }
     name = CompleteResultsFileName(window, std::move(name));
     if (RefuseLongName(window, name)) return;
+    const std::string path = state.programFolder + name;
+    if (!MayReplace(state, window, name, path)) return;
+    // the question leaves the window usable: a search started meanwhile holds Save back
+    if (state.searchState != SearchIdle) return;
     state.recentFiles = name + "," + state.recentFiles;
 
     std::vector<std::string> failed;
     SaveSearchLists(state, window, ListBaseName(name), &failed);
     SortResultsNewestFirst(state);
-    std::string path = state.programFolder + name;
-    if (!SaveResultsFile(state, path)) failed.push_back(path);
+    if (SaveResultsFile(state, path)) {
+        if (LowerCase(path) == state.partlyReadResultsFile) state.partlyReadResultsFile.clear();
+    } else {
+        failed.push_back(path);
+    }
     // the results may be on disk although a list file failed, but only a Save that wrote
     // everything counts as saved
     state.unsavedResults = failed.empty() ? 0 : 1;

@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <functional>
+
 #include "app/Commands.h"
 #include "app/ContextHelp.h"
 #include "app/HelpTexts.h"
@@ -83,6 +85,23 @@ INT_PTR OnCtlColorStatic(HDC dc, HWND control) {
 
 }  // namespace
 
+void RunGroupedCalls(HWND dialog, const std::function<void()>& calls) {
+    // only the outermost group switches the painting off and on again
+    static thread_local int depth = 0;
+    HWND list = GetDlgItem(dialog, IDC_RESULTS_LIST);
+    if (depth > 0 || !list) {
+        calls();
+        return;
+    }
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    ++depth;
+    calls();
+    --depth;
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    // switched back on, a list does not repaint what changed meanwhile by itself
+    InvalidateRect(list, nullptr, TRUE);
+}
+
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         SetWindowLongPtrA(dialog, DWLP_USER, lParam);
@@ -109,6 +128,9 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_CTLCOLORSTATIC:
         return OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case RunCallsMessage:
+        RunGroupedCalls(dialog, *reinterpret_cast<const std::function<void()>*>(lParam));
+        return TRUE;
     }
     return 0;
 }

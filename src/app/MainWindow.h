@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <array>
+#include <functional>
 #include <vector>
 
 #include "app/ControlIds.h"
@@ -49,6 +50,15 @@ void BuildMainWindow(MainWindowShell& shell, HWND parent);
 void PrepareMainWindow(MainWindowShell& shell, HWND dialog);
 // The shell that a main window was built with; nullptr before WM_INITDIALOG.
 MainWindowShell* ShellOfWindow(HWND dialog);
+
+// Sent to the main window with a `const std::function<void()>*` as lParam: the window's
+// thread makes those calls (Win32Window::RunOnWindowThread).
+constexpr UINT RunCallsMessage = WM_APP + 1;
+
+// Makes a group of window calls on the window's thread. The results list is not painted
+// until the group is done: a search adds a feed's new entries, and a load a whole file, in
+// one group, and each line would otherwise repaint the list and its scroll bar.
+void RunGroupedCalls(HWND dialog, const std::function<void()>& calls);
 
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK ResultsListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam);

@@ -28,6 +28,10 @@ struct AppState {
     std::atomic<int> newResultsFound{0};
     std::atomic<int> unsavedResults{0};
 
+    // The results file (its path, lower-cased) that was there at the last load but could
+    // not be read whole: its missing entries are lost if Save replaces it unasked.
+    std::string partlyReadResultsFile;
+
     std::string recentFiles;
     std::string startMenuState;
     int dialogWidth = 0;

@@ -33,6 +33,7 @@ public:
     bool CreateStartMenuShortcut(int folderCsidl, std::string_view linkName,
                                  std::string_view target, std::string_view workingFolder,
                                  std::string_view description) override;
+    void RunOnWindowThread(const std::function<void()>& calls) override;
 
 private:
     HWND Control(int id) const;

@@ -51,6 +51,20 @@ void Win32Window::Open(std::string_view fileOrUrl) {
                   SW_SHOWDEFAULT);
 }
 
+void Win32Window::RunOnWindowThread(const std::function<void()>& calls) {
+    HWND window = shell_.mainWindow;
+    if (!window) {
+        calls();
+        return;
+    }
+    if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId()) {
+        RunGroupedCalls(window, calls);
+        return;
+    }
+    // one round trip to the window's thread; the calls made there go straight to the controls
+    SendMessageA(window, RunCallsMessage, 0, reinterpret_cast<LPARAM>(&calls));
+}
+
 void Win32Window::ListInsertTop(std::string_view text) {
     Send(IDC_RESULTS_LIST, LB_INSERTSTRING, 0,
          reinterpret_cast<LPARAM>(std::string(text).c_str()));

@@ -2,6 +2,7 @@
 // What the program's logic may do to its main window. The Win32 implementation talks to
 // real controls; tests use a fake that records every call and answers message boxes from
 // a script. Every method may be called from the search thread as well as the UI thread.
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -14,7 +15,9 @@ enum BoxFlags : unsigned {
     BoxYesNo = 0x4,
     BoxIconError = 0x10,
     BoxIconQuestion = 0x20,
+    BoxIconWarning = 0x30,
     BoxIconInformation = 0x40,
+    BoxDefaultSecond = 0x100,
 };
 enum BoxAnswer : int { AnswerOk = 1, AnswerCancel = 2, AnswerYes = 6, AnswerNo = 7 };
 
@@ -56,6 +59,11 @@ public:
     virtual bool CreateStartMenuShortcut(int folderCsidl, std::string_view linkName,
                                          std::string_view target, std::string_view workingFolder,
                                          std::string_view description) = 0;
+
+    // Makes `calls` (calls of this window) in one go on the window's own thread: a worker
+    // thread then waits for the window once, not once per call. `calls` must not wait for
+    // the worker. Without a thread of its own a window simply makes them.
+    virtual void RunOnWindowThread(const std::function<void()>& calls) { calls(); }
 };
 
 }  // namespace kestrap

@@ -10,6 +10,9 @@ namespace kestrap {
 // (the FindFirstFileA test; on POSIX a name starting with "." counts as hidden).
 bool FileExists(const std::string& path);
 
+// True when anything at all is at the path: a file with any attributes, or a folder.
+bool PathExists(const std::string& path);
+
 // Reads the whole file; false when it cannot be opened or read, or is larger than maxBytes.
 bool ReadWholeFile(const std::string& path, std::string& bytes, size_t maxBytes = 256u << 20);
 

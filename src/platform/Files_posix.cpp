@@ -66,6 +66,11 @@ bool FileExists(const std::string& path) {
     return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
+bool PathExists(const std::string& path) {
+    struct stat info {};
+    return !path.empty() && lstat(path.c_str(), &info) == 0;
+}
+
 bool ReadFileStart(const std::string& path, std::string& bytes, size_t maxBytes, bool& cut) {
     bytes.clear();
     cut = false;

@@ -56,6 +56,10 @@ bool FileExists(const std::string& path) {
     return (found.dwFileAttributes & excluded) == 0;
 }
 
+bool PathExists(const std::string& path) {
+    return !path.empty() && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 bool ReadFileStart(const std::string& path, std::string& bytes, size_t maxBytes, bool& cut) {
     bytes.clear();
     cut = false;

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <string>
 #include <sys/socket.h>
@@ -84,6 +85,10 @@ Connection ConnectTcp(std::string_view host, std::uint16_t port, std::chrono::mi
     if (fd < 0) return {};
     Connection connection(static_cast<SocketHandle>(fd));
     if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK) != 0) return {};
+    // A request goes out as several small sends: with Nagle's rule each would wait for the
+    // server to acknowledge the one before, which a server may delay.
+    int noDelay = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
     if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
         return connection;
     }

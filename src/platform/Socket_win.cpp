@@ -95,6 +95,10 @@ Connection ConnectTcp(std::string_view host, std::uint16_t port, std::chrono::mi
     Connection connection(static_cast<SocketHandle>(socket));
     u_long nonBlocking = 1;
     if (::ioctlsocket(socket, FIONBIO, &nonBlocking) != 0) return {};
+    // A request goes out as several small sends: with Nagle's rule each would wait for the
+    // server to acknowledge the one before, which a server may delay by up to 200 ms.
+    BOOL noDelay = TRUE;
+    ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay), sizeof noDelay);
     if (::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
         return connection;
     }

@@ -45,10 +45,13 @@ void PruneOldResults(AppState& state, Window& window) {
                    BoxOk | BoxIconInformation);
         return;
     }
-    window.ListReset();
     state.results.Replace(std::move(kept));
     SortResultsNewestFirst(state);
-    for (const auto& entry : state.results.Entries()) window.ListAppend(entry);
+    // the list box is refilled in one go
+    window.RunOnWindowThread([&] {
+        window.ListReset();
+        for (const auto& entry : state.results.Entries()) window.ListAppend(entry);
+    });
     window.Ask("Found and cleared " + FormatPlain(removed) + " item(s) older than two months (" +
                    cutoff + ") found.",
                "List cleared", BoxOk | BoxIconInformation);

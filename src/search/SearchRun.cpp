@@ -81,16 +81,22 @@ void FinishComplete(AppState& state, Window& window, int pairs) {
 
 }  // namespace
 
+// Both run as one call on the window's thread: from the search thread every single call
+// would be a wait of its own.
 void PostStatus(Window& window, std::string_view message) {
-    window.SetText(IDC_STATUS1, window.Text(IDC_STATUS2));
-    window.SetText(IDC_STATUS2, window.Text(IDC_STATUS3));
-    window.SetText(IDC_STATUS3, message);
+    window.RunOnWindowThread([&] {
+        window.SetText(IDC_STATUS1, window.Text(IDC_STATUS2));
+        window.SetText(IDC_STATUS2, window.Text(IDC_STATUS3));
+        window.SetText(IDC_STATUS3, message);
+    });
 }
 
 void AppendStatus(Window& window, std::string_view text) {
-    std::string line = window.Text(IDC_STATUS3);
-    line.append(text);
-    window.SetText(IDC_STATUS3, line);
+    window.RunOnWindowThread([&] {
+        std::string line = window.Text(IDC_STATUS3);
+        line.append(text);
+        window.SetText(IDC_STATUS3, line);
+    });
 }
 
 TermLine SplitTermLine(std::string_view line) {
@@ -190,36 +196,40 @@ void RunSearch(AppState& state, Window& window) {
                     found = FetchFeedItems(line.term, lowerCity, line.section, store, state.http);
             }
 
-            bool listFull = false;
-            if (found > 0) {
-                int fresh = 0;
-                const int usable = std::min(found, static_cast<int>(store.items.size()));
-                for (int i = 0; i < usable; ++i) {
-                    const FeedItem& item = store.items[i];
-                    // looked up as the entry will hold it, or an ad whose link holds bars
-                    // would come back as new at every search
-                    const std::string link = EntryFieldText(item.link);
-                    if (FindResultByLink(state, link)) continue;
-                    if (AddNewResult(state, window, item.date, item.title, link))
-                        ++fresh;
-                    else
-                        listFull = true;
+            // the merge shows each new entry in the list box: all of it in one go on the
+            // window's thread, with the pair's closing status
+            window.RunOnWindowThread([&] {
+                bool listFull = false;
+                if (found > 0) {
+                    int fresh = 0;
+                    const int usable = std::min(found, static_cast<int>(store.items.size()));
+                    for (int i = 0; i < usable; ++i) {
+                        const FeedItem& item = store.items[i];
+                        // looked up as the entry will hold it, or an ad whose link holds bars
+                        // would come back as new at every search
+                        const std::string link = EntryFieldText(item.link);
+                        if (FindResultByLink(state, link)) continue;
+                        if (AddNewResult(state, window, item.date, item.title, link))
+                            ++fresh;
+                        else
+                            listFull = true;
+                    }
+                    AppendStatus(window, " found " + FormatPlain(found) + " items, " +
+                                             FormatPlain(fresh) + " are new.");
+                } else {
+                    AppendStatus(window, " no matches.");
                 }
-                AppendStatus(window, " found " + FormatPlain(found) + " items, " +
-                                         FormatPlain(fresh) + " are new.");
-            } else {
-                AppendStatus(window, " no matches.");
-            }
-            if (store.cut && !cutReported) {
-                cutReported = true;
-                PostStatus(window, "Only the first " + FormatPlain(MaxFeedItems) +
-                                       " items of a feed are read.");
-            }
-            if (listFull && !fullReported) {
-                fullReported = true;
-                PostStatus(window, "The results list is full (" + FormatThousands(MaxResults) +
-                                       " entries): new results are no longer added.");
-            }
+                if (store.cut && !cutReported) {
+                    cutReported = true;
+                    PostStatus(window, "Only the first " + FormatPlain(MaxFeedItems) +
+                                           " items of a feed are read.");
+                }
+                if (listFull && !fullReported) {
+                    fullReported = true;
+                    PostStatus(window, "The results list is full (" + FormatThousands(MaxResults) +
+                                           " entries): new results are no longer added.");
+                }
+            });
             std::this_thread::yield();
         }
     }

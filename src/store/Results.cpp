@@ -31,10 +31,14 @@ bool IsTaggedNew(std::string_view entry) {
 }
 
 void AppendEntryField(std::string& entry, std::string_view text) {
-    for (char c : text) {
-        if (c == '|' && !entry.empty() && entry.back() == '|') entry.push_back(' ');
-        entry.push_back(c);
+    // the text between bars goes in whole: loading a full list passes every byte through here
+    for (size_t bar = text.find('|'); bar != std::string_view::npos; bar = text.find('|')) {
+        entry.append(text.substr(0, bar));
+        if (!entry.empty() && entry.back() == '|') entry.push_back(' ');
+        entry.push_back('|');
+        text.remove_prefix(bar + 1);
     }
+    entry.append(text);
 }
 
 std::string EntryFieldText(std::string_view text) {

@@ -51,9 +51,18 @@ void AppendItem(std::string& out, std::string_view entry) {
     out.append("</li>").append(LineEnd);
 }
 
+// The item of a line: after its first "<li>" up to the next "</li>" (or the line's end);
+// false for a line without "<li>".
+bool ItemOfLine(std::string_view line, std::string_view& item) {
+    const size_t open = FindText(line, "<li>");
+    if (open == std::string_view::npos) return false;
+    item = line.substr(open + 4);
+    item = item.substr(0, FindText(item, "</li>"));
+    return true;
+}
+
 // Fills `entry` (reused from line to line, so that reading allocates little).
-void EntryOfItemLine(std::string_view line, std::string& entry) {
-    const std::string_view item = TextBetween(line, "<li>", "</li>");
+void EntryOfItem(std::string_view item, std::string& entry) {
     // bars inside a field (a hand-edited file, say) must not shift the link
     entry.clear();
     AppendEntryField(entry, item.substr(0, 10));
@@ -67,14 +76,15 @@ void EntryOfItemLine(std::string_view line, std::string& entry) {
 int ReadItems(AppState& state, Window& window, std::string_view bytes) {
     int leftOut = 0;
     std::string_view line;
+    std::string_view item;
     std::string entry;
     while (NextLine(bytes, line)) {
-        if (FindText(line, "<li>") == std::string_view::npos) continue;
+        if (!ItemOfLine(line, item)) continue;
         if (leftOut > 0) {
             ++leftOut;
             continue;
         }
-        EntryOfItemLine(line, entry);
+        EntryOfItem(item, entry);
         if (!AppendLoadedResult(state, window, entry)) ++leftOut;
     }
     return leftOut;
@@ -114,10 +124,17 @@ void LoadResultsFile(AppState& state, Window& window, std::string_view name) {
     std::string path = state.programFolder + std::string(name);
     std::string bytes;
     bool cut = false;
+    bool readWhole = false;
     if (!FileExists(path) || !ReadFileStart(path, bytes, MaxResultsFileBytes, cut)) {
         PostStatus(window, "Error: Could not load " + std::string(name));
+        // a missing file holds nothing to lose; a hidden one, or one held open by another
+        // program, does
+        readWhole = !PathExists(path);
     } else {
-        int leftOut = ReadItems(state, window, bytes);
+        // the list box is filled in one go
+        int leftOut = 0;
+        window.RunOnWindowThread([&] { leftOut = ReadItems(state, window, bytes); });
+        readWhole = leftOut == 0 && !cut;
         if (leftOut > 0) {
             PostStatus(window, FormatThousands(leftOut) + " entries of " + std::string(name) +
                                    " were left out: the list holds at most " +
@@ -127,6 +144,7 @@ void LoadResultsFile(AppState& state, Window& window, std::string_view name) {
                                    " MiB of " + std::string(name) + " were read.");
         }
     }
+    state.partlyReadResultsFile = readWhole ? std::string() : LowerCase(path);
     LoadSearchLists(state, window, base);
 }
 

@@ -1,5 +1,8 @@
-"""The advertisements in the fixture feeds, as the program must store them."""
+"""The advertisements in the fixture feeds, as the program must store them, and made-up
+ones in bulk with the feeds and results files that hold them."""
 from collections import namedtuple
+
+from feedserver import http_answer
 
 Ad = namedtuple("Ad", "date title link")
 
@@ -29,3 +32,22 @@ def entry(ad, new=True):
 def item_line(ad, new=True):
     """The results file's line of an advertisement."""
     return f'<li>{ad.date} <a href="{ad.link}">{ad.title}</a>{" <b>NEW</b>" if new else ""}</li>'
+
+
+def many_ads(count, first=1, title_length=0):
+    """Distinct advertisements of November 2026, each with a link of its own."""
+    padding = " " + "x" * title_length if title_length else ""
+    return [Ad(f"2026-11-{1 + n % 28:02d}", f"Bike {n}{padding}",
+               f"http://sfbay.craigslist.org/bik/{n}.html") for n in range(first, first + count)]
+
+
+def results_file(ads):
+    return "\r\n".join(["<h3>Kestrap build for 12-01-2026 at 10:00:00</h3>", "<ul>"] +
+                       [item_line(ad, False) for ad in ads] + ["</ul>", ""])
+
+
+def feed_answer(ads):
+    items = "".join(f"<item><title>{ad.title}</title><link>{ad.link}</link>"
+                    f"<dc:date>{ad.date}T10:00:00-08:00</dc:date></item>\n" for ad in ads)
+    body = f"<rdf:RDF><channel><title>feed</title></channel>\n{items}</rdf:RDF>\n"
+    return http_answer(body.encode("latin-1"))

@@ -7,6 +7,7 @@ import os
 import re
 import select
 import shutil
+import signal
 import subprocess
 import time
 import unittest
@@ -148,11 +149,15 @@ class Program:
 
     # -- the process
 
-    def start(self):
-        """Starts the program; returns with the driver ready, before any window shows."""
+    def start(self, prepare=None):
+        """Starts the program; returns with the driver ready, before any window shows.
+        prepare(program), when given, runs first, with the driver already there to lock
+        files or set their attributes."""
         self.stop_driver()
         self.runs += 1
         self.driver = Driver(self.driver_exe, os.path.join(self.logs, f"driver{self.runs}.err"))
+        if prepare is not None:
+            prepare(self)
         output = f"C:\\e2e\\{self.name}-output{self.runs}.txt"
         self.call("start", escape(self.windows_folder + "kestrap.exe", blanks=True),
                   escape(output, blanks=True))
@@ -184,6 +189,33 @@ class Program:
 
     def alive(self):
         return self.call("alive")[0] == "1"
+
+    def linux_pids(self):
+        """The Linux processes of this program: Wine gives them the Windows path as argv[0]."""
+        wanted = (self.windows_folder + "kestrap.exe").lower().encode("latin-1")
+        pids = []
+        for entry in os.listdir("/proc"):
+            if not entry.isdigit():
+                continue
+            try:
+                with open(f"/proc/{entry}/cmdline", "rb") as f:
+                    program = f.read().split(b"\0")[0]
+            except OSError:
+                continue
+            if program.lower() == wanted:
+                pids.append(int(entry))
+        return pids
+
+    def kill_hard(self, pids=None):
+        """Ends the program with SIGKILL, the way a crash ends it: nothing of it runs on.
+        pids, looked up beforehand with linux_pids(), make the kill land without delay."""
+        pids = pids or self.linux_pids()
+        if not pids:
+            raise AssertionError("no Linux process of the program was found")
+        for pid in pids:
+            os.kill(pid, signal.SIGKILL)
+        wait_until(lambda: not self.alive(), 10, "the killed program to be gone")
+
 
     def stop_driver(self):
         if self.driver is not None:
@@ -285,6 +317,17 @@ class Program:
         with open(self.path(name), "wb") as f:
             f.write(text.encode("latin-1"))
 
+    def lock(self, name):
+        """Holds a file of the program folder open with no sharing until unlock()."""
+        self.call("lock", escape(self.windows_folder + name, blanks=True))
+
+    def unlock(self):
+        self.call("unlock")
+
+    def set_attributes(self, name, attributes):
+        """Sets the Windows attributes of a file in the program folder (FILE_ATTRIBUTE_*)."""
+        self.call("attrib", attributes, escape(self.windows_folder + name, blanks=True))
+
     def files(self):
         return sorted(os.listdir(self.folder))
 
@@ -301,6 +344,28 @@ def lines_of(text):
     if not text.endswith("\r\n"):
         raise AssertionError(f"the text does not end in CR LF: {text[-20:]!r}")
     return text[:-2].split("\r\n")
+
+
+_BUILD_HEADING = re.compile(r"^<h3>Kestrap build for \d\d-\d\d-\d{4} at \d\d:\d\d:\d\d</h3>$")
+_ITEM_LINK = re.compile(r'^<li>\d{4}-\d\d-\d\d <a href="([^"]*)">.*</a>( <b>NEW</b>)?</li>$')
+
+
+def links_of_complete_file(text):
+    """The links of a whole results file in the program's layout; fails on anything partial."""
+    lines = lines_of(text)
+    for line in lines:
+        if "\r" in line or "\n" in line:
+            raise AssertionError(f"a line break that is not CR LF: {line[:80]!r}")
+    if not _BUILD_HEADING.match(lines[0]) or lines[-1] != "</ul>":
+        raise AssertionError(f"not a whole results file: {lines[0][:80]!r} ... {lines[-1][:80]!r}")
+    links = []
+    for line in lines[1:]:
+        item = _ITEM_LINK.match(line)
+        if item:
+            links.append(item.group(1))
+        elif line not in ("<ul>", "</ul>") and not re.match(r"^<h3>\w+ \d+, \d{4}</h3>$", line):
+            raise AssertionError(f"a line the program does not write: {line[:80]!r}")
+    return links
 
 
 class Scenario(unittest.TestCase):
@@ -337,6 +402,21 @@ class Scenario(unittest.TestCase):
             return []
         with open(self.browser_log, encoding="latin-1") as f:
             return f.read().splitlines()
+
+    def start_with(self, files, prepare=None):
+        """Writes {name: text} into the program folder, a settings file that has the
+        start-menu question answered first, then starts the program to its window."""
+        self.program.write("kestrap.ini", "startmenu: done\r\n")
+        for name, text in files.items():
+            self.program.write(name, text)
+        self.program.start(prepare)
+        self.program.call("window", 15000)
+
+    def save_and_wait(self):
+        """Presses Save and waits until the browser has been asked to open the file."""
+        before = len(self.browser_opened())
+        self.program.click(SAVE)
+        wait_until(lambda: len(self.browser_opened()) > before, 15, "the browser to be asked")
 
     def search(self, cities, terms, timeout=30):
         """Fills the two lists, runs a search to its end and returns the status lines."""

@@ -95,7 +95,7 @@ class SearchTest(Scenario):
         # the delete commands are refused while a run is in progress
         p.command(DELETE_ALL)
         with self.assertRaises(DriverError):
-            p.box("List cleared", timeout=1.5)
+            p.box("List cleared", timeout=1)
         self.assert_running()
         gate.set()
 

@@ -3,10 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "FeedFixtures.h"
 #include "LoopbackServer.h"
+#include "common/Text.h"
 
 namespace kestrap {
 namespace {
@@ -216,6 +220,78 @@ TEST(ScanFeed, KijijiItemWithoutDate) {
     const std::string feed = "</image><item><title>T</title><link>L</link></item>";
     ASSERT_EQ(ScanFeed(feed, kijijiHost, store), 1);
     EXPECT_EQ(store.items[0].date, "-00-00");
+}
+
+// The item scan written plainly from its rule: every field by TextBetween from the current
+// item on, the working text cut after each "</item>". The scan must agree with it on any
+// text, whatever tags are missing, doubled or cut.
+FeedStore ScanPlainly(std::string_view answer, const FeedRules& rules) {
+    FeedStore store;
+    const size_t startAt = answer.find(rules.startMarker);
+    if (startAt == std::string_view::npos) return store;
+    std::string_view work = answer.substr(startAt);
+    size_t titles = 0;
+    for (size_t at = work.find("<title>"); at != std::string_view::npos; at = work.find("<title>", at + 7))
+        ++titles;
+    store.cut = titles > static_cast<size_t>(MaxFeedItems);
+    for (size_t i = 0; i < std::min<size_t>(titles, MaxFeedItems); ++i) {
+        std::string_view title = TextBetween(work, "<title>", "</title>");
+        if (title.substr(0, 9) == "<![CDATA[") title = TextBetween(title, "<![CDATA[", "]]>");
+        const std::string_view date = TextBetween(work, rules.dateOpen, rules.dateClose);
+        const std::string_view link = TextBetween(work, "<link>", "</link>");
+        store.items.push_back({rules.storedDate(date.substr(0, MaxFieldBytes)),
+                               std::string(title.substr(0, MaxFieldBytes)),
+                               std::string(link.substr(0, MaxFieldBytes))});
+        const size_t end = work.find("</item>");
+        if (end == std::string_view::npos) break;
+        work.remove_prefix(end + 7);
+    }
+    return store;
+}
+
+TEST(ScanFeed, AgreesWithThePlainScanOnRandomTagSoup) {
+    const std::vector<std::string> pieces = {
+        "<title>", "</title>", "<![CDATA[", "]]>", "<link>", "</link>", "<dc:date>", "</dc:date>",
+        "<pubDate>", "</pubDate>", "</item>", "<item>", "</channel>", "</image>", "<", "<titl", "</ite",
+        "x", "2008-01-15T10", "Mon, 4 Feb 2009 08:00", "http://a/1", " ", "\n"};
+    // links only in the last of 600 items: every item's link search runs far ahead of it
+    std::string farLinks = "</channel>";
+    for (int n = 0; n < 600; ++n)
+        farLinks += "<item><title>T" + std::to_string(n) + "</title></title></title><dc:date>2008-01-" +
+                    std::to_string(10 + n % 20) + "</dc:date>" + (n == 599 ? "<link>L</link>" : "") + "</item>";
+    const FeedStore expected = ScanPlainly(farLinks, CraigslistRules);
+    FeedStore store;
+    ScanItems(farLinks, CraigslistRules, store);
+    ASSERT_EQ(store.items.size(), 500u);
+    for (size_t i = 0; i < 500; ++i) {
+        ASSERT_EQ(store.items[i].title, expected.items[i].title);
+        ASSERT_EQ(store.items[i].date, expected.items[i].date);
+        ASSERT_EQ(store.items[i].link, "L");
+    }
+
+    std::mt19937 random(2008);
+    for (int round = 0; round < 1500; ++round) {
+        std::string answer = round % 2 == 0 ? "</channel>" : "</image>";
+        // some rounds leave tags out altogether, and a few are long enough for the item limit
+        std::vector<std::string> used;
+        for (const auto& piece : pieces)
+            if (round % 3 != 0 || random() % 4 != 0) used.push_back(piece);
+        const size_t length = random() % (round % 150 == 0 ? 40000 : round % 50 == 0 ? 3000 : 60);
+        for (size_t i = 0; i < length; ++i) answer += used[random() % used.size()];
+        if (round % 100 == 0) answer.insert(answer.size() / 2, std::string(5000, 'y'));
+        for (const FeedRules* rules : {&CraigslistRules, &KijijiRules}) {
+            const FeedStore expected = ScanPlainly(answer, *rules);
+            FeedStore store;
+            ScanItems(answer, *rules, store);
+            ASSERT_EQ(store.cut, expected.cut) << answer;
+            ASSERT_EQ(store.items.size(), expected.items.size()) << answer;
+            for (size_t i = 0; i < store.items.size(); ++i) {
+                ASSERT_EQ(store.items[i].title, expected.items[i].title) << "item " << i << " of " << answer;
+                ASSERT_EQ(store.items[i].date, expected.items[i].date) << "item " << i << " of " << answer;
+                ASSERT_EQ(store.items[i].link, expected.items[i].link) << "item " << i << " of " << answer;
+            }
+        }
+    }
 }
 
 std::string Body(const std::string& answer) { return answer.substr(answer.find("\r\n\r\n") + 4); }

@@ -140,5 +140,63 @@ TEST_F(FileCommandsTest, AFailedWriteIsReportedKeepsResultsUnsavedAndOpensNothin
     EXPECT_TRUE(window.Opened().empty());
 }
 
+TEST_F(FileCommandsTest, ReplacingAFileThatWasNotReadWholeNeedsAYes) {
+    std::string file;
+    for (int n = 0; n <= MaxResults; ++n)
+        file += "<li>2008-01-01 <a href=\"http://a/" + std::to_string(n) + "\">t</a></li>\r\n";
+    temp.Write("big.html", file);
+    window.TypeResultsFileName("big");
+    LoadCommand(state, window);
+    ASSERT_EQ(state.results.Count(), MaxResults);
+    ++state.newResultsFound;  // as if a search had found something before the list filled
+
+    window.QueueAnswer(AnswerNo);
+    SaveCommand(state, window);
+    ASSERT_EQ(window.Asks().size(), 1u);
+    EXPECT_EQ(window.Asks()[0].caption, "Replace results file?");
+    EXPECT_EQ(window.Asks()[0].flags, 0x134u);  // yes/no, warning, "No" the default
+    EXPECT_EQ(temp.Read("big.html"), file);
+    EXPECT_FALSE(temp.Exists("big.cit"));
+    EXPECT_TRUE(window.Opened().empty());
+
+    // a different name replaces nothing unread
+    window.TypeResultsFileName("other");
+    SaveCommand(state, window);
+    EXPECT_EQ(window.Asks().size(), 1u);
+    EXPECT_TRUE(temp.Exists("other.html"));
+
+    window.TypeResultsFileName("big.html");
+    window.QueueAnswer(AnswerYes);
+    SaveCommand(state, window);
+    EXPECT_EQ(window.Asks().size(), 2u);
+    EXPECT_NE(temp.Read("big.html"), file);
+    // once replaced, the file holds the list: no more questions
+    SaveCommand(state, window);
+    EXPECT_EQ(window.Asks().size(), 2u);
+}
+
+TEST_F(FileCommandsTest, AHiddenResultsFileIsNotReplacedUnasked) {
+    temp.Write(".old.html", OneItem);
+    window.TypeResultsFileName(".old.html");
+    LoadCommand(state, window);
+    EXPECT_EQ(state.results.Count(), 0);
+    FindSomething();
+    window.QueueAnswer(AnswerNo);
+    SaveCommand(state, window);
+    ASSERT_EQ(window.Asks().size(), 1u);
+    EXPECT_EQ(window.Asks()[0].caption, "Replace results file?");
+    EXPECT_EQ(temp.Read(".old.html"), OneItem);
+}
+
+TEST_F(FileCommandsTest, AMissingResultsFileIsReplacedWithoutAsking) {
+    FindSomething();
+    window.TypeResultsFileName("gone");
+    LoadCommand(state, window);
+    ASSERT_TRUE(AddNewResult(state, window, "2008-03-06", "new", "http://a/3"));
+    SaveCommand(state, window);
+    EXPECT_TRUE(window.Asks().empty());
+    EXPECT_TRUE(temp.Exists("gone.html"));
+}
+
 }  // namespace
 }  // namespace kestrap

@@ -22,6 +22,17 @@ void SetWritable(const std::string& path, bool writable) {
                     writable ? fs::perm_options::add : fs::perm_options::remove);
 }
 
+// a hidden file and a folder do not count as files, but something is there all the same
+TEST_F(FilesTest, PathExistsSeesWhatFileExistsLeavesOut) {
+    temp.Write(".hidden.html", "x");
+    fs::create_directory(temp.File("folder.html"));
+    EXPECT_FALSE(FileExists(temp.File(".hidden.html")));
+    EXPECT_TRUE(PathExists(temp.File(".hidden.html")));
+    EXPECT_TRUE(PathExists(temp.File("folder.html")));
+    EXPECT_FALSE(PathExists(temp.File("missing.html")));
+    EXPECT_FALSE(PathExists(""));
+}
+
 TEST_F(FilesTest, AtomicWriteReplacesWithExactBytesAndLeavesNoTemporaryFile) {
     const std::string odd("a\r\nb\0c\x1a\xff\r\n", 11);
     ASSERT_TRUE(WriteFileAtomically(temp.File("out.html"), "first version, longer than the next"));

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "MainWindowFixture_win.h"
@@ -197,7 +199,9 @@ TEST_F(MainWindowTest, ComboKeepsItsDropDownHeightThroughResizes) {
 TEST_F(MainWindowTest, MinimisingKeepsTheRecordedSize) {
     ResizeClient(360, 250);
     const Rect list = Units(IDC_RESULTS_LIST);
-    SendMessageA(dialog, WM_SIZE, SIZE_MINIMIZED, 0);
+    ShowWindow(dialog, SW_SHOW);
+    ShowWindow(dialog, SW_MINIMIZE);
+    ASSERT_TRUE(IsIconic(dialog));
     EXPECT_EQ(state.dialogWidth, 360);
     EXPECT_EQ(state.dialogHeight, 250);
     EXPECT_EQ(Units(IDC_RESULTS_LIST).w, list.w);
@@ -232,6 +236,36 @@ TEST_F(MainWindowTest, SeamListInsertsAtTopAppendsAndReadsTheSelection) {
     real.ListReset();
     EXPECT_EQ(SendMessageA(Item(IDC_RESULTS_LIST), LB_GETCOUNT, 0, 0), 0);
     EXPECT_EQ(real.ListSelectedText(), "");
+}
+
+// A worker's grouped calls are made by the window's own thread while the worker waits, and
+// on the window's thread they are made at once.
+TEST_F(MainWindowTest, SeamRunsGroupedCallsOnTheWindowThread) {
+    const DWORD windowThread = GetCurrentThreadId();
+    DWORD ranOn = 0;
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        real.RunOnWindowThread([&] {
+            ranOn = GetCurrentThreadId();
+            real.ListInsertTop("b");
+            real.ListInsertTop("a");
+        });
+        done = true;
+    });
+    const DWORD deadline = GetTickCount() + 10000;
+    while (!done && GetTickCount() < deadline) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        Pump();
+    }
+    worker.join();
+    EXPECT_EQ(ranOn, windowThread);
+    EXPECT_EQ(SendMessageA(Item(IDC_RESULTS_LIST), LB_GETCOUNT, 0, 0), 2);
+    SendMessageA(Item(IDC_RESULTS_LIST), LB_SETCURSEL, 0, 0);
+    EXPECT_EQ(real.ListSelectedText(), "a");
+
+    bool ranHere = false;
+    real.RunOnWindowThread([&] { ranHere = GetCurrentThreadId() == windowThread; });
+    EXPECT_TRUE(ranHere);
 }
 
 TEST_F(MainWindowTest, SeamComboSortsSelectsAndShowsTheSelection) {

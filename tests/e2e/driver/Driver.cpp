@@ -24,6 +24,9 @@
 //   boxes                      captions of the open message boxes
 //   press BUTTON CAPTION       answer a message box with a button id (IDYES 6, IDNO 7, ...)
 //   waitexit MS | alive | kill | quit
+//   lock PATH | unlock         hold a file open with no sharing, as another program may;
+//                              let go of every file held
+//   attrib VALUE PATH          set a file's attributes (FILE_ATTRIBUTE_HIDDEN 2, ...)
 //
 // Texts are escaped as in Protocol.h; answers are "ok" or "error", then tab-separated fields.
 #include <windows.h>
@@ -34,6 +37,7 @@
 
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "Protocol.h"
 #include "Target.h"
@@ -175,6 +179,15 @@ public:
             return Press(button, Unescape(line));
         }
         if (name == "dlu") return MeasureDialogUnits();
+        if (name == "lock") return Lock(Unescape(line));
+        if (name == "unlock") return Unlock();
+        if (name == "attrib") {
+            DWORD attributes = static_cast<DWORD>(ToNumber(NextWord(line)));
+            std::string path = Unescape(line);
+            return SetFileAttributesW(ToWide(path).c_str(), attributes)
+                       ? OkAnswer()
+                       : ErrorAnswer("cannot set the attributes of " + path);
+        }
         if (name == "window") {
             return target.WaitForMainWindow(static_cast<DWORD>(ToNumber(NextWord(line))))
                        ? OkAnswer()
@@ -266,11 +279,26 @@ private:
                                    reinterpret_cast<LPARAM>(control)));
     }
 
+    std::string Lock(const std::string& path) {
+        HANDLE file = CreateFileW(ToWide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return ErrorAnswer("cannot open " + path);
+        locked.push_back(file);
+        return OkAnswer();
+    }
+
+    std::string Unlock() {
+        for (HANDLE file : locked) CloseHandle(file);
+        locked.clear();
+        return OkAnswer();
+    }
+
     static std::string Posted(BOOL posted) {
         return posted ? OkAnswer() : ErrorAnswer("cannot post the message");
     }
 
     Target target;
+    std::vector<HANDLE> locked;
 };
 
 }  // namespace
