@@ -1,21 +1,40 @@
-// The feed scan on arbitrary answers: the first byte picks the site's rules.
+// The feed scan on arbitrary answers: the first byte picks the site's rules. Every item
+// read is then merged into a results list, as a search does, and must keep its link.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
+#include "FuzzWindow.h"
+#include "app/State.h"
 #include "search/Feed.h"
+#include "store/Results.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using namespace kestrap;
     if (size == 0) return 0;
     const std::string_view host = (data[0] & 1) ? "montreal.kijiji.ca" : "toronto.craigslist.org";
     const std::string_view answer(reinterpret_cast<const char*>(data + 1), size - 1);
-    kestrap::FeedStore store;
-    const int count = kestrap::ScanFeed(answer, host, store);
-    if (count < 0 || count > kestrap::MaxFeedItems || static_cast<size_t>(count) != store.items.size()) std::abort();
-    for (const kestrap::FeedItem& item : store.items) {
+    FeedStore store;
+    const int count = ScanFeed(answer, host, store);
+    if (count < 0 || count > MaxFeedItems || static_cast<size_t>(count) != store.items.size()) std::abort();
+
+    AppState state;
+    FuzzWindow window;
+    for (const FeedItem& item : store.items) {
         // every stored field is a piece of the answer (or made from one), never more than it
         if (item.title.size() > answer.size() || item.link.size() > answer.size()) std::abort();
+        const std::string link = EntryFieldText(item.link);
+        if (!FindResultByLink(state, link) && !AddNewResult(state, window, item.date, item.title, link))
+            std::abort();
+        // the entry's link field reads back as the link it was made with
+        if (!FindResultByLink(state, link)) std::abort();
+    }
+    if (state.results.Count() > count || window.listLines != state.results.Count()) std::abort();
+    // no title, date or link can make or hide fields of its entry
+    for (const std::string& entry : state.results.Entries()) {
+        if (!IsTaggedNew(entry) || !ResultField(entry, 5).empty()) std::abort();
     }
     return 0;
 }

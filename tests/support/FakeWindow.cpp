@@ -4,8 +4,38 @@
 
 namespace kestrap {
 
+namespace {
+
+// how deep the calling thread is in groups of calls
+thread_local int groupDepth = 0;
+
+}  // namespace
+
+void FakeWindow::RunOnWindowThread(const std::function<void()>& calls) {
+    {
+        std::lock_guard guard(lock_);
+        CountWait();
+    }
+    ++groupDepth;
+    calls();
+    --groupDepth;
+}
+
+int FakeWindow::WindowWaitsExcept(std::thread::id except) const {
+    std::lock_guard guard(lock_);
+    int waits = 0;
+    for (const auto& [thread, count] : waits_)
+        if (thread != except) waits += count;
+    return waits;
+}
+
+void FakeWindow::CountWait() {
+    if (groupDepth == 0) ++waits_[std::this_thread::get_id()];
+}
+
 std::string FakeWindow::Text(int control) {
     std::lock_guard guard(lock_);
+    CountWait();
     auto found = texts_.find(control);
     return found == texts_.end() ? std::string() : found->second;
 }
@@ -222,6 +252,7 @@ int FakeWindow::ProgressPosition() const {
 }
 
 void FakeWindow::Record(std::string call) {
+    CountWait();
     calls_.push_back(std::move(call));
 }
 

@@ -3,10 +3,12 @@
 // combo box and the progress bar, records every call in order and answers message boxes
 // from a script. Safe to call from the search thread and the test thread at once.
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "app/Window.h"
@@ -49,6 +51,8 @@ public:
     bool CreateStartMenuShortcut(int folderCsidl, std::string_view linkName,
                                  std::string_view target, std::string_view workingFolder,
                                  std::string_view description) override;
+    // makes the calls at once, as a window without a thread of its own; counted as one wait
+    void RunOnWindowThread(const std::function<void()>& calls) override;
 
     // Script: answers for the next message boxes, in order. With the queue empty an OK
     // box gets AnswerOk and any other box AnswerCancel, unless a default answer is set.
@@ -74,9 +78,13 @@ public:
     std::vector<std::string> ComboItems() const;
     int ProgressMaximum() const;
     int ProgressPosition() const;
+    // How often threads other than `except` would have waited for a window on a thread of
+    // its own: every group of calls once, every call outside a group once.
+    int WindowWaitsExcept(std::thread::id except) const;
 
 private:
     void Record(std::string call);  // lock held
+    void CountWait();               // lock held
 
     mutable std::mutex lock_;
     std::vector<std::string> calls_;
@@ -95,6 +103,7 @@ private:
     int comboSelected_ = -1;
     int progressMaximum_ = 100;
     int progressPosition_ = 0;
+    std::map<std::thread::id, int> waits_;
 };
 
 }  // namespace kestrap

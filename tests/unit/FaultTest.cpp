@@ -308,7 +308,7 @@ TEST_F(FaultyDisk, AVanishedProgramFolderIsReportedOnSaveAndOnClose) {
 TEST_F(Faults, CommandsDuringARunAreRefusedAndACloseLeavesWholeFiles) {
     ASSERT_TRUE(AppendLoadedResult(state, window, "2001-01-01 || very old || http://old/1"));
     temp.Write("kestrap.html", "untouched");
-    const Script slow = {{ScriptStep::Pause, "", 300ms}, {ScriptStep::Send, Feed({{"t", "http://x/1"}})}};
+    const Script slow = {{ScriptStep::Pause, "", 400ms}, {ScriptStep::Send, Feed({{"t", "http://x/1"}})}};
     LoopbackServer server(slow);
     for (const char* city : {"boston", "chicago", "denver", "miami"})
         dialer.Route(std::string(city) + ".craigslist.org", server.Port());

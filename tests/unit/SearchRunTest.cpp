@@ -206,6 +206,19 @@ TEST_F(SearchRun, CountsKnownItemsAndShowsNewOnesNewestOnTop) {
     EXPECT_EQ(state.newResultsFound, 3);
 }
 
+// Every window call from the search thread waits for the window's thread: a pair must not
+// wait once per new entry and once per status call, whatever its feed holds.
+TEST_F(SearchRun, APairWaitsForTheWindowAFewTimesOnly) {
+    LoopbackServer server(Answer(HttpOk(CraigslistFeed(NumberedItems("http://boston.craigslist.org/", 25)))));
+    dialer.Route("boston.craigslist.org", server.Port());
+    const int before = window.WindowWaitsExcept(std::this_thread::get_id());
+    SearchToEnd("boston", "bike\r\ncar\r\ntruck");
+    EXPECT_EQ(state.results.Count(), 25);
+    // three pairs: the status line, the progress, the merge with its closing status; then
+    // the end of the run (progress, caption, five controls, its status line)
+    EXPECT_LE(window.WindowWaitsExcept(std::this_thread::get_id()) - before, 3 * 3 + 8);
+}
+
 TEST_F(SearchRun, SameLinkInOneFeedAndInTwoCitiesIsAddedOnce) {
     std::vector<Item> feed = {{"a", "http://x/1.html"}, {"a again", "http://x/1.html"},
                               {"b", "http://x/2.html"}};
