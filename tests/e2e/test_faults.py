@@ -296,8 +296,12 @@ class SaveFaultTest(Scenario):
                 outcome = "new"
             if plan == "whole":
                 self.assertEqual(outcome, "new")
+            # the other files of a Save are whole as well, or not there yet
             if "kestrap.ini" in p.files():
                 self.assertIn("startmenu: done", lines_of(p.read("kestrap.ini")))
+            for name, text in (("kestrap.cit", "sfbay"), ("kestrap.trm", "bike")):
+                if name in p.files():
+                    self.assertEqual(p.read(name), text)
             leftovers = [f for f in p.files() if f.endswith(".tmp")]
             outcomes.append(f"{plan}, killed after {killed_after:.3f} s: {outcome} file, "
                             f"temporary files {leftovers}")
