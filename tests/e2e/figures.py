@@ -73,7 +73,7 @@ def process_memory(program):
 def start_to_window(program):
     started = time.monotonic()
     program.start()
-    program.call("window", 15000)
+    program.call("window", 30000)
     return time.monotonic() - started
 
 

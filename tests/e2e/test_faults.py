@@ -76,7 +76,7 @@ class SaveFaultTest(Scenario):
         before = {name: p.read(name) for name in ("kestrap.ini", "kestrap.html")}
         self.addCleanup(mounts.make_read_only(p.folder))
         p.start()
-        p.call("window", 15000)
+        p.call("window", 30000)
         self.search("sfbay", "bike")
 
         p.click(SAVE)

@@ -68,7 +68,7 @@ class PersistenceTest(Scenario):
 
         # the next start opens the same file with its lists, every line stripped and ended
         p.start()
-        p.call("window", 15000)
+        p.call("window", 30000)
         selected, items = p.combo()
         self.assertEqual(items[selected], "my.results.html")
         self.assertEqual(p.items(), [entry(ad, False) for ad in (D, B, A, C)])
@@ -101,7 +101,7 @@ class PersistenceTest(Scenario):
         p.wait_for_exit()
 
         p.start()
-        p.call("window", 15000)
+        p.call("window", 30000)
         # read back from the file, the whole entry is shown
         self.assertEqual(p.items(), [entry(odd, False), entry(long, False)])
 
@@ -157,7 +157,7 @@ class PersistenceTest(Scenario):
         p.wait_for_exit()
 
         p.start()
-        p.call("window", 15000)
+        p.call("window", 30000)
         self.assertEqual(p.items(), [entry(B, False), entry(A, False), entry(C, False)])
         self.assertEqual(p.text(CITIES), "sfbay\r\n")
         self.assertEqual(p.text(TERMS), "bike\r\n")
@@ -191,7 +191,7 @@ class PersistenceTest(Scenario):
         p.write("old.trm", '  cta,"red truck"  \r\n\r\n#x')
         p.write("clsearch.txt", "bike\r\n")
         p.start()
-        p.call("window", 15000)
+        p.call("window", 30000)
         self.assertEqual(p.text(STATUS3), "Error: Could not load kestrap.html")
         # without lists of their own the defaults fill in, else the placeholders
         self.assertEqual(p.text(TERMS), "bike\r\n")
@@ -222,7 +222,7 @@ class PersistenceTest(Scenario):
         self.assertIn("results: old.html", settings)
 
         p.start()
-        p.call("window", 15000)
+        p.call("window", 30000)
         selected, items = p.combo()
         self.assertEqual(items[selected], "old.html")
         self.assertIn("missing.htm", items)
@@ -254,7 +254,7 @@ class PersistenceTest(Scenario):
         p.write("kestrap.ini", "startmenu: done\r\n")
 
         p.start()
-        p.call("window", 15000)
+        p.call("window", 30000)
         self.assertEqual(p.items(), [entry(ad, False) for ad in stored])
 
         p.command(DELETE_OLD)

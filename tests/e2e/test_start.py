@@ -25,7 +25,7 @@ class StartTest(Scenario):
         with self.assertRaises(DriverError):
             p.call("window", 0)
         p.press("Start Menu?", IDNO)
-        p.call("window", 15000)
+        p.call("window", 30000)
 
         self.assertEqual(p.text(STATUS3), "Error: Could not load kestrap.html")
         self.assertEqual(p.text(STATUS2), "Enjoy!")
@@ -54,7 +54,7 @@ class StartTest(Scenario):
 
         # answered once, never asked again: the window shows at once
         p.start()
-        p.call("window", 15000)
+        p.call("window", 30000)
         self.assertEqual(p.boxes(), [])
         self.assertEqual(p.text(STATUS3), "Error: Could not load kestrap.html")
 
@@ -95,7 +95,7 @@ class StartTest(Scenario):
             "</ul>", ""]))
         p.write("kestrap.cit", noise)
         p.start()
-        p.call("window", 15000)
+        p.call("window", 30000)
         # every line with a list item is an entry, however damaged
         self.assertEqual(p.count(), 3)
         self.assertEqual(p.item(0), "2026-01-01 || First || http://sfbay.craigslist.org/1.html")

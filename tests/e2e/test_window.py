@@ -153,7 +153,7 @@ class WindowTest(Scenario):
         # the next start restores about that size, lays the controls out for it and still
         # refuses to get smaller than the window as built
         p.start()
-        p.call("window", 15000)
+        p.call("window", 30000)
         restored_width, restored_height = (to_units(v, u) for v, u in zip(p.client(), (unit_x, unit_y)))
         self.assertLessEqual(abs(restored_width - 355), 8)
         self.assertLessEqual(abs(restored_height - 254), 8)
