@@ -1,32 +1,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <string>
-
 #include "app/MainWindow.h"
 #include "app/State.h"
 #include "app/Win32Window.h"
+#include "platform/Files.h"
 
 namespace kestrap {
 namespace {
-
-// The folder of the executable with its trailing "\"; empty when the name has none.
-std::string ProgramFolder() {
-    std::string path(MAX_PATH, '\0');
-    for (;;) {
-        const DWORD length =
-            GetModuleFileNameA(GetModuleHandleA(nullptr), path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) return {};
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        if (path.size() >= 32768) return {};  // longer than any Windows path
-        path.resize(path.size() * 2);
-    }
-    const size_t slash = path.rfind('\\');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
 
 void InitialiseCommonControls() {
     HMODULE library = LoadLibraryA("COMCTL32.DLL");
@@ -57,7 +38,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     shell->state = state;
     shell->window = window;
 
-    state->programFolder = ProgramFolder();
+    state->programFolder = ExecutableFolder();
     InitialiseCommonControls();
     BuildMainWindow(*shell, nullptr);
     // ends the worker threads before anything static is torn down under them
