@@ -388,6 +388,13 @@ class Scenario(unittest.TestCase):
             os.remove(self.browser_log)
         self.program = Program(self.work, name, self.kestrap_exe, self.driver_exe, self.prefix)
 
+    def assert_idle(self):
+        """No search runs: the button reads "Search Now" and the run's controls are enabled."""
+        p = self.program
+        self.assertEqual(p.text(SEARCH), "Search Now")
+        for control in RUN_CONTROLS:
+            self.assertTrue(p.enabled(control), control)
+
     def tearDown(self):
         self.program.stop_driver()
         self.server.release_all()

@@ -20,12 +20,6 @@ class RunFaultTest(Scenario):
     def start_with_ads(self, ads):
         self.start_with({"kestrap.html": results_file(ads)})
 
-    def assert_idle(self):
-        p = self.program
-        self.assertEqual(p.text(SEARCH), "Search Now")
-        for control in RUN_CONTROLS:
-            self.assertTrue(p.enabled(control), control)
-
     def test_delete_commands_are_refused_while_a_search_runs(self):
         p = self.program
         ancient = Ad("2020-01-01", "Old bike", "http://sfbay.craigslist.org/bik/1.html")

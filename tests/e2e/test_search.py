@@ -30,12 +30,6 @@ class SearchTest(Scenario):
         self.assertTrue(p.enabled(SEARCH))
         self.assertTrue(p.enabled(RESULTS_LIST))
 
-    def assert_idle(self):
-        p = self.program
-        self.assertEqual(p.text(SEARCH), "Search Now")
-        for control in RUN_CONTROLS:
-            self.assertTrue(p.enabled(control), control)
-
     def test_search_over_two_craigslist_cities_and_a_kijiji_city(self):
         p = self.program
         p.start_to_window()
