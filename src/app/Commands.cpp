@@ -1,10 +1,15 @@
 #include "app/Commands.h"
 
+#include <string>
+#include <vector>
+
+#include "app/ResultsListBox.h"
+#include "app/SettingsSteps.h"
 #include "app/State.h"
 #include "app/Window.h"
+#include "common/Text.h"
+#include "search/Dates.h"
 #include "search/Prune.h"
-#include "store/Results.h"
-#include "store/Settings.h"
 
 namespace kestrap {
 
@@ -18,6 +23,27 @@ void DeleteAllCommand(AppState& state, Window& window) {
 void DeleteOldCommand(AppState& state, Window& window) {
     if (state.searchState != SearchIdle) return;
     PruneOldResults(state, window);
+}
+
+void PruneOldResults(AppState& state, Window& window) {
+    std::string cutoff = PruneCutoff(LocalDateText(*state.clock));
+    std::vector<std::string> entries = state.results.Entries();
+    const int removed = RemoveEntriesBefore(entries, cutoff);
+    if (removed == 0) {
+        window.Ask("No items older than two months (" + cutoff + ") found.", "Not needed",
+                   BoxOk | BoxIconInformation);
+        return;
+    }
+    state.results.Replace(std::move(entries));
+    SortResultsNewestFirst(state);
+    // the list box is refilled in one go
+    window.RunOnWindowThread([&] {
+        window.ListReset();
+        for (const auto& entry : state.results.Entries()) window.ListAppend(entry);
+    });
+    window.Ask("Found and cleared " + FormatPlain(removed) + " item(s) older than two months (" +
+                   cutoff + ") found.",
+               "List cleared", BoxOk | BoxIconInformation);
 }
 
 bool CloseCommand(AppState& state, Window& window) {

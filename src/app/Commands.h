@@ -16,6 +16,8 @@ void SaveCommand(AppState& state, Window& window);
 void RecentPickCommand(AppState& state, Window& window);
 void DeleteAllCommand(AppState& state, Window& window);  // refused while a search runs
 void DeleteOldCommand(AppState& state, Window& window);  // refused while a search runs
+// Removes the entries older than two months and reports how many went.
+void PruneOldResults(AppState& state, Window& window);
 
 // Close request: asks when results are unsaved; true when the window may close (the
 // settings have then been written).

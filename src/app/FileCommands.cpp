@@ -5,19 +5,18 @@
 #include "app/ControlIds.h"
 #include "app/State.h"
 #include "app/Window.h"
+#include "app/FileSteps.h"
+#include "app/ResultsListBox.h"
+#include "app/SettingsSteps.h"
 #include "common/Text.h"
 #include "store/ListFiles.h"
-#include "store/Results.h"
-#include "store/ResultsFile.h"
 #include "store/Settings.h"
 
 namespace kestrap {
 namespace {
 
-constexpr std::string_view DefaultResultsFile = "kestrap.html";
-
 // The drop-down holds item texts of at most this length.
-constexpr size_t MaxResultsFileName = 199;
+constexpr size_t MaxResultsFileName = MaxRecentName;
 
 bool EndsWithLowered(std::string_view name, std::string_view ending) {
     return name.size() >= ending.size() && LowerCase(name.substr(name.size() - ending.size())) == ending;

@@ -1,14 +1,15 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 
 #include "app/Commands.h"
 #include "app/ContextHelp.h"
 #include "app/HelpTexts.h"
 #include "app/MainWindow.h"
+#include "app/ResultsListBox.h"
+#include "app/SearchRun.h"
 #include "app/State.h"
-#include "search/SearchRun.h"
-#include "store/Results.h"
 
 namespace kestrap {
 namespace {
@@ -83,6 +84,11 @@ INT_PTR OnCtlColorStatic(HDC dc, HWND control) {
     return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
 }
 
+void RunPostedTask(std::function<void()>* task) {
+    const std::unique_ptr<std::function<void()>> owned(task);
+    if (owned && *owned) (*owned)();
+}
+
 }  // namespace
 
 void RunGroupedCalls(HWND dialog, const std::function<void()>& calls) {
@@ -130,6 +136,9 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         return OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case RunCallsMessage:
         RunGroupedCalls(dialog, *reinterpret_cast<const std::function<void()>*>(lParam));
+        return TRUE;
+    case PostedTaskMessage:
+        RunPostedTask(reinterpret_cast<std::function<void()>*>(lParam));
         return TRUE;
     }
     return 0;

@@ -33,7 +33,6 @@ struct MainWindowShell {
     HWND mainWindow = nullptr;
     WNDPROC listOriginalProc = nullptr;
     HFONT searchFont = nullptr;
-    HANDLE updateThread = nullptr;
     WindowLayout layout;
     // set by BuildMainWindow: load the settings, start the update check and set the icon
     // while the window is still hidden
@@ -54,6 +53,11 @@ MainWindowShell* ShellOfWindow(HWND dialog);
 // Sent to the main window with a `const std::function<void()>*` as lParam: the window's
 // thread makes those calls (Win32Window::RunOnWindowThread).
 constexpr UINT RunCallsMessage = WM_APP + 1;
+// Posted with a heap-allocated `std::function<void()>*` as lParam, which the window's thread
+// runs and deletes (Win32Window::Post).
+constexpr UINT PostedTaskMessage = WM_APP + 2;
+// Posted when a search run has ended (Win32Window::NotifySearchEnded).
+constexpr UINT SearchEndedMessage = WM_APP + 3;
 
 // Makes a group of window calls on the window's thread. The results list is not painted
 // until the group is done: a search adds a feed's new entries, and a load a whole file, in

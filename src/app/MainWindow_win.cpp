@@ -4,10 +4,10 @@
 
 #include <string_view>
 
+#include "app/SettingsSteps.h"
 #include "app/State.h"
+#include "app/UpdateOffer.h"
 #include "app/Window.h"
-#include "desktop/UpdateCheck.h"
-#include "store/Settings.h"
 
 namespace kestrap {
 namespace {
@@ -93,7 +93,9 @@ HFONT CreateBoldSearchFont() {
 
 void StartProgram(MainWindowShell& shell, HWND dialog) {
     LoadSettings(*shell.state, *shell.window);
-    shell.updateThread = CreateThread(nullptr, 0, UpdateThreadProc, &shell, 0, nullptr);
+    // nobody waits for the check: its handle is not needed
+    HANDLE updateThread = CreateThread(nullptr, 0, UpdateThreadProc, &shell, 0, nullptr);
+    if (updateThread) CloseHandle(updateThread);
     HICON icon = LoadIconA(GetModuleHandleA(nullptr), "HLBICON");
     if (icon) SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
 }

@@ -13,8 +13,6 @@ namespace kestrap {
 
 enum SearchStateValue : int { SearchIdle = 0, SearchRunning = 1, SearchAbortRequested = -1 };
 
-constexpr int MaxCities = 2500;
-constexpr int MaxTerms = 250;
 constexpr int ProgramVersion = 104;  // hundredths: 1.04
 
 struct AppState {

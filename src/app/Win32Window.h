@@ -34,6 +34,8 @@ public:
                                  std::string_view target, std::string_view workingFolder,
                                  std::string_view description) override;
     void RunOnWindowThread(const std::function<void()>& calls) override;
+    void Post(std::function<void()> task) override;
+    void NotifySearchEnded() override;
 
 private:
     HWND Control(int id) const;

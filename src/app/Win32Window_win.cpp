@@ -65,6 +65,18 @@ void Win32Window::RunOnWindowThread(const std::function<void()>& calls) {
     SendMessageA(window, RunCallsMessage, 0, reinterpret_cast<LPARAM>(&calls));
 }
 
+void Win32Window::Post(std::function<void()> task) {
+    auto* posted = new std::function<void()>(std::move(task));
+    // without a window to run it the task is dropped: the program is ending
+    if (!shell_.mainWindow ||
+        !PostMessageA(shell_.mainWindow, PostedTaskMessage, 0, reinterpret_cast<LPARAM>(posted)))
+        delete posted;
+}
+
+void Win32Window::NotifySearchEnded() {
+    if (shell_.mainWindow) PostMessageA(shell_.mainWindow, SearchEndedMessage, 0, 0);
+}
+
 void Win32Window::ListInsertTop(std::string_view text) {
     Send(IDC_RESULTS_LIST, LB_INSERTSTRING, 0,
          reinterpret_cast<LPARAM>(std::string(text).c_str()));

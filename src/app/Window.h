@@ -1,7 +1,8 @@
 #pragma once
 // What the program's logic may do to its main window. The Win32 implementation talks to
 // real controls; tests use a fake that records every call and answers message boxes from
-// a script. Every method may be called from the search thread as well as the UI thread.
+// a script. Every method may be called from the search thread as well as the UI thread;
+// message boxes and the shell are used from the window's own thread only.
 #include <functional>
 #include <string>
 #include <string_view>
@@ -64,6 +65,13 @@ public:
     // thread then waits for the window once, not once per call. `calls` must not wait for
     // the worker. Without a thread of its own a window simply makes them.
     virtual void RunOnWindowThread(const std::function<void()>& calls) { calls(); }
+
+    // Hands `task` to the window's own thread and returns without waiting: a worker computes,
+    // the window's thread decides (questions, the shell). `task` may outlive the caller.
+    virtual void Post(std::function<void()> task) = 0;
+
+    // A search run has ended: its last call, made once the run's state is idle again.
+    virtual void NotifySearchEnded() = 0;
 };
 
 }  // namespace kestrap

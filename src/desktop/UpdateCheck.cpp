@@ -2,10 +2,8 @@
 
 #include <algorithm>
 #include <climits>
-#include <string>
+#include <cstdint>
 
-#include "app/State.h"
-#include "app/Window.h"
 #include "common/Text.h"
 #include "search/Http.h"
 
@@ -19,14 +17,17 @@ int PageVersion(std::string_view answer) {
     return static_cast<int>(std::clamp<int64_t>(hundredths, INT_MIN, INT_MAX));
 }
 
-void CheckForUpdate(Window& window, const HttpOptions& http) {
-    int version = PageVersion(HttpGet(UpdateHost, UpdatePath, http));
-    if (version <= ProgramVersion) return;
-    std::string text = "A new version exists (" + FormatTwoDecimals(version / 100.0) +
-                       "). Would you like to visit the software's homepage?";
-    if (window.Ask(text, "Update Available", BoxYesNo | BoxIconQuestion) == AnswerYes) {
-        window.Open("http://" + std::string(UpdateHost) + std::string(UpdatePath));
-    }
+int FetchPageVersion(const HttpOptions& http) {
+    return PageVersion(HttpGet(UpdateHost, UpdatePath, http));
+}
+
+std::string UpdateOfferText(int version) {
+    return "A new version exists (" + FormatTwoDecimals(version / 100.0) +
+           "). Would you like to visit the software's homepage?";
+}
+
+std::string UpdatePageAddress() {
+    return "http://" + std::string(UpdateHost) + std::string(UpdatePath);
 }
 
 }  // namespace kestrap

@@ -1,12 +1,9 @@
 #include "search/Prune.h"
 
-#include <vector>
+#include <algorithm>
+#include <cstdint>
 
-#include "app/State.h"
-#include "app/Window.h"
 #include "common/Text.h"
-#include "search/Dates.h"
-#include "store/Results.h"
 
 namespace kestrap {
 
@@ -26,35 +23,14 @@ std::string PruneCutoff(std::string_view localDateText) {
     return FormatDigits(year, 4) + "-" + FormatDigits(month, 2) + "-" + std::string(part(3, 2));
 }
 
-void PruneOldResults(AppState& state, Window& window) {
-    std::string cutoff = PruneCutoff(LocalDateText(*state.clock));
-    std::vector<std::string> entries = state.results.Entries();
-    std::vector<std::string> kept;
-    kept.reserve(entries.size());
-    int removed = 0;
-    for (auto& entry : entries) {
-        // byte order of the date texts decides, so malformed dates sort as old
-        if (std::string_view(entry).substr(0, 10) < cutoff) {
-            ++removed;
-        } else {
-            kept.push_back(std::move(entry));
-        }
-    }
-    if (removed == 0) {
-        window.Ask("No items older than two months (" + cutoff + ") found.", "Not needed",
-                   BoxOk | BoxIconInformation);
-        return;
-    }
-    state.results.Replace(std::move(kept));
-    SortResultsNewestFirst(state);
-    // the list box is refilled in one go
-    window.RunOnWindowThread([&] {
-        window.ListReset();
-        for (const auto& entry : state.results.Entries()) window.ListAppend(entry);
+int RemoveEntriesBefore(std::vector<std::string>& entries, std::string_view cutoff) {
+    // byte order of the date texts decides, so malformed dates sort as old
+    auto old = std::remove_if(entries.begin(), entries.end(), [&](const std::string& entry) {
+        return std::string_view(entry).substr(0, 10) < cutoff;
     });
-    window.Ask("Found and cleared " + FormatPlain(removed) + " item(s) older than two months (" +
-                   cutoff + ") found.",
-               "List cleared", BoxOk | BoxIconInformation);
+    const int removed = static_cast<int>(entries.end() - old);
+    entries.erase(old, entries.end());
+    return removed;
 }
 
 }  // namespace kestrap

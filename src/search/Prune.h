@@ -1,14 +1,14 @@
 #pragma once
+// Pruning of old results: entries dated before a cut-off two calendar months back.
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kestrap {
 
-struct AppState;
-class Window;
-
 // Today's date (MM-DD-YYYY) moved back two calendar months, written YYYY-MM-DD.
 std::string PruneCutoff(std::string_view localDateText);
-void PruneOldResults(AppState& state, Window& window);
+// Removes the entries whose stored date sorts before the cut-off; returns how many.
+int RemoveEntriesBefore(std::vector<std::string>& entries, std::string_view cutoff);
 
 }  // namespace kestrap

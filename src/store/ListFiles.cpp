@@ -1,8 +1,5 @@
 #include "store/ListFiles.h"
 
-#include "app/ControlIds.h"
-#include "app/State.h"
-#include "app/Window.h"
 #include "common/Text.h"
 #include "platform/Files.h"
 
@@ -13,11 +10,14 @@ struct ListKind {
     std::string_view extension;
     std::string_view defaultFile;
     std::string_view placeholder;
-    int box;
 };
 
-constexpr ListKind TermList{".trm", "clsearch.txt", "Enter search terms", IDC_TERMS};
-constexpr ListKind CityList{".cit", "clcities.txt", "Enter city list here", IDC_CITIES};
+constexpr ListKind TermList{".trm", "clsearch.txt", "Enter search terms"};
+constexpr ListKind CityList{".cit", "clcities.txt", "Enter city list here"};
+
+const ListKind& KindOf(SearchList list) {
+    return list == SearchList::Terms ? TermList : CityList;
+}
 
 // A box holds far less than this; the bound only keeps a stray huge file from eating memory.
 constexpr size_t MaxListFileBytes = size_t{16} << 20;
@@ -34,29 +34,6 @@ std::string BoxTextOf(std::string_view bytes) {
     return text;
 }
 
-void LoadOneList(const std::string& folder, std::string_view baseName, const ListKind& kind,
-                 Window& window) {
-    std::string own = folder + std::string(baseName) + std::string(kind.extension);
-    std::string fallback = folder + std::string(kind.defaultFile);
-    const std::string* chosen = FileExists(own) ? &own : FileExists(fallback) ? &fallback : nullptr;
-    std::string bytes;
-    bool cut = false;
-    // an unreadable or absurdly large file shows the placeholder rather than a part of it
-    if (chosen == nullptr || !ReadFileStart(*chosen, bytes, MaxListFileBytes, cut) || cut) {
-        window.SetText(kind.box, kind.placeholder);
-        return;
-    }
-    window.SetText(kind.box, BoxTextOf(bytes));
-}
-
-bool SaveOneList(const std::string& folder, std::string_view baseName, const ListKind& kind,
-                 Window& window, std::vector<std::string>* failedFiles) {
-    std::string path = folder + std::string(baseName) + std::string(kind.extension);
-    if (WriteFileAtomically(path, window.Text(kind.box))) return true;
-    if (failedFiles != nullptr) failedFiles->push_back(path);
-    return false;
-}
-
 }  // namespace
 
 std::string ListBaseName(std::string_view resultsFileName) {
@@ -64,16 +41,22 @@ std::string ListBaseName(std::string_view resultsFileName) {
     return base.empty() ? std::string("kestrap") : std::string(base);
 }
 
-void LoadSearchLists(AppState& state, Window& window, std::string_view baseName) {
-    LoadOneList(state.programFolder, baseName, TermList, window);
-    LoadOneList(state.programFolder, baseName, CityList, window);
+std::string SearchListPath(const std::string& folder, std::string_view baseName, SearchList list) {
+    return folder + std::string(baseName) + std::string(KindOf(list).extension);
 }
 
-bool SaveSearchLists(AppState& state, Window& window, std::string_view baseName,
-                     std::vector<std::string>* failedFiles) {
-    bool cities = SaveOneList(state.programFolder, baseName, CityList, window, failedFiles);
-    bool terms = SaveOneList(state.programFolder, baseName, TermList, window, failedFiles);
-    return cities && terms;
+std::string ReadSearchList(const std::string& folder, std::string_view baseName, SearchList list) {
+    const ListKind& kind = KindOf(list);
+    std::string own = SearchListPath(folder, baseName, list);
+    std::string fallback = folder + std::string(kind.defaultFile);
+    const std::string* chosen = FileExists(own) ? &own : FileExists(fallback) ? &fallback : nullptr;
+    std::string bytes;
+    bool cut = false;
+    // an unreadable or absurdly large file shows the placeholder rather than a part of it
+    if (chosen == nullptr || !ReadFileStart(*chosen, bytes, MaxListFileBytes, cut) || cut) {
+        return std::string(kind.placeholder);
+    }
+    return BoxTextOf(bytes);
 }
 
 }  // namespace kestrap

@@ -2,20 +2,15 @@
 // The term and city list files that travel with each results file.
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace kestrap {
 
-struct AppState;
-class Window;
+enum class SearchList { Terms, Cities };
 
 std::string ListBaseName(std::string_view resultsFileName);
-// Fills the term box, then the city box, from the base name's files, else the defaults,
-// else the placeholders.
-void LoadSearchLists(AppState& state, Window& window, std::string_view baseName);
-// Writes the city box, then the term box, exactly as they hold their text. False when a
-// file could not be written; its path is then added to `failedFiles` when given.
-bool SaveSearchLists(AppState& state, Window& window, std::string_view baseName,
-                     std::vector<std::string>* failedFiles = nullptr);
+// The list's own file for a base name in the folder (which ends in its separator).
+std::string SearchListPath(const std::string& folder, std::string_view baseName, SearchList list);
+// What the list's box shows: its own file, else the default file, else a placeholder.
+std::string ReadSearchList(const std::string& folder, std::string_view baseName, SearchList list);
 
 }  // namespace kestrap

@@ -1,21 +1,14 @@
 #include "store/ResultsFile.h"
 
-#include "app/State.h"
-#include "app/Window.h"
 #include "common/Text.h"
-#include "platform/Files.h"
 #include "search/Dates.h"
-#include "search/SearchRun.h"
-#include "store/ListFiles.h"
-#include "store/Results.h"
+#include "store/ResultEntry.h"
+#include "store/ResultsList.h"
 
 namespace kestrap {
 namespace {
 
 constexpr std::string_view LineEnd = "\r\n";
-
-// 10,000 entries take a few MiB; a file far beyond that is read only this far
-constexpr size_t MaxResultsFileBytes = size_t{64} << 20;
 
 std::string_view StoredDate(std::string_view entry) {
     return entry.substr(0, 10);
@@ -72,34 +65,16 @@ void EntryOfItem(std::string_view item, std::string& entry) {
     AppendEntryField(entry, StripBlanks(TextBetween(item, "\"", "\"")));
 }
 
-// Appends one entry per "<li>" line; returns how many did not fit into the list.
-int ReadItems(AppState& state, Window& window, std::string_view bytes) {
-    int leftOut = 0;
-    std::string_view line;
-    std::string_view item;
-    std::string entry;
-    while (NextLine(bytes, line)) {
-        if (!ItemOfLine(line, item)) continue;
-        if (leftOut > 0) {
-            ++leftOut;
-            continue;
-        }
-        EntryOfItem(item, entry);
-        if (!AppendLoadedResult(state, window, entry)) ++leftOut;
-    }
-    return leftOut;
-}
-
 }  // namespace
 
-std::string ResultsFileText(const AppState& state) {
+std::string ResultsFileText(const ResultsList& results, const Clock& clock) {
     std::string out;
-    out.append("<h3>Kestrap build for ").append(LocalDateText(*state.clock));
-    out.append(" at ").append(LocalTimeText(*state.clock)).append("</h3>").append(LineEnd);
+    out.append("<h3>Kestrap build for ").append(LocalDateText(clock));
+    out.append(" at ").append(LocalTimeText(clock)).append("</h3>").append(LineEnd);
     // entries are read in place: a copy of the list would cost an allocation per entry
     std::string previousDate;
     bool first = true;
-    state.results.ForEachEntry([&](std::string_view entry) {
+    results.ForEachEntry([&](std::string_view entry) {
         if (first) {
             AppendDateHeading(out, entry);
             out.append("<ul>").append(LineEnd);
@@ -117,39 +92,22 @@ std::string ResultsFileText(const AppState& state) {
     return out;
 }
 
-void LoadResultsFile(AppState& state, Window& window, std::string_view name) {
-    if (StripBlanks(name).empty()) return;
-    std::string base = ListBaseName(name);
-    ResetResults(state, window);
-    std::string path = state.programFolder + std::string(name);
-    std::string bytes;
-    bool cut = false;
-    bool readWhole = false;
-    if (!FileExists(path) || !ReadFileStart(path, bytes, MaxResultsFileBytes, cut)) {
-        PostStatus(window, "Error: Could not load " + std::string(name));
-        // a missing file holds nothing to lose; a hidden one, or one held open by another
-        // program, does
-        readWhole = !PathExists(path);
-    } else {
-        // the list box is filled in one go
-        int leftOut = 0;
-        window.RunOnWindowThread([&] { leftOut = ReadItems(state, window, bytes); });
-        readWhole = leftOut == 0 && !cut;
+int ReadResultsFileEntries(std::string_view bytes,
+                           const std::function<bool(std::string_view entry)>& add) {
+    int leftOut = 0;
+    std::string_view line;
+    std::string_view item;
+    std::string entry;
+    while (NextLine(bytes, line)) {
+        if (!ItemOfLine(line, item)) continue;
         if (leftOut > 0) {
-            PostStatus(window, FormatThousands(leftOut) + " entries of " + std::string(name) +
-                                   " were left out: the list holds at most " +
-                                   FormatThousands(MaxResults) + ".");
-        } else if (cut) {
-            PostStatus(window, "Only the first " + FormatPlain(MaxResultsFileBytes >> 20) +
-                                   " MiB of " + std::string(name) + " were read.");
+            ++leftOut;
+            continue;
         }
+        EntryOfItem(item, entry);
+        if (!add(entry)) ++leftOut;
     }
-    state.partlyReadResultsFile = readWhole ? std::string() : LowerCase(path);
-    LoadSearchLists(state, window, base);
-}
-
-bool SaveResultsFile(AppState& state, const std::string& path) {
-    return WriteFileAtomically(path, ResultsFileText(state));
+    return leftOut;
 }
 
 }  // namespace kestrap

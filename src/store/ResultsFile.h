@@ -1,17 +1,24 @@
 #pragma once
 // The HTML results file: the program's store and the report the user reads.
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
 namespace kestrap {
 
-struct AppState;
-class Window;
+class Clock;
+class ResultsList;
 
-// The file's bytes for the current list, in list order.
-std::string ResultsFileText(const AppState& state);
-void LoadResultsFile(AppState& state, Window& window, std::string_view name);
-// false when the file could not be written; the old file is then unchanged
-bool SaveResultsFile(AppState& state, const std::string& path);
+// 10,000 entries take a few MiB; a file far beyond that is read only this far
+constexpr size_t MaxResultsFileBytes = size_t{64} << 20;
+
+// The file's bytes for the list, in list order, stamped with the clock's date and time.
+std::string ResultsFileText(const ResultsList& results, const Clock& clock);
+
+// Hands the entry of every "<li>" line to `add`, which answers false when the list is full;
+// returns how many entries did not fit.
+int ReadResultsFileEntries(std::string_view bytes,
+                           const std::function<bool(std::string_view entry)>& add);
 
 }  // namespace kestrap

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "store/Results.h"
+#include "store/ResultEntry.h"
 
 namespace kestrap {
 

@@ -21,6 +21,25 @@ void FakeWindow::RunOnWindowThread(const std::function<void()>& calls) {
     --groupDepth;
 }
 
+void FakeWindow::Post(std::function<void()> task) {
+    {
+        std::lock_guard guard(lock_);
+        Record("Post");
+    }
+    task();
+}
+
+void FakeWindow::NotifySearchEnded() {
+    std::lock_guard guard(lock_);
+    ++searchesEnded_;
+    ended_.notify_all();
+}
+
+bool FakeWindow::WaitUntilSearchesEnded(std::chrono::milliseconds limit) {
+    std::unique_lock guard(lock_);
+    return ended_.wait_for(guard, limit, [&] { return searchesEnded_ >= searchesStarted_; });
+}
+
 int FakeWindow::WindowWaitsExcept(std::thread::id except) const {
     std::lock_guard guard(lock_);
     int waits = 0;
@@ -43,6 +62,7 @@ std::string FakeWindow::Text(int control) {
 void FakeWindow::SetText(int control, std::string_view text) {
     std::lock_guard guard(lock_);
     texts_[control] = std::string(text);
+    if (control == IDC_SEARCH && text == "Kill Search") ++searchesStarted_;
     Record("SetText " + std::to_string(control) + " " + std::string(text));
 }
 

@@ -2,6 +2,8 @@
 // A window for tests: models every control's text and enabled state, the list box, the
 // combo box and the progress bar, records every call in order and answers message boxes
 // from a script. Safe to call from the search thread and the test thread at once.
+#include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <map>
@@ -53,6 +55,9 @@ public:
                                  std::string_view description) override;
     // makes the calls at once, as a window without a thread of its own; counted as one wait
     void RunOnWindowThread(const std::function<void()>& calls) override;
+    // runs the task at once on the calling thread, recorded as "Post"
+    void Post(std::function<void()> task) override;
+    void NotifySearchEnded() override;
 
     // Script: answers for the next message boxes, in order. With the queue empty an OK
     // box gets AnswerOk and any other box AnswerCancel, unless a default answer is set.
@@ -78,6 +83,9 @@ public:
     std::vector<std::string> ComboItems() const;
     int ProgressMaximum() const;
     int ProgressPosition() const;
+    // Waits until every search run started (its button turned to "Kill Search") has said
+    // it ended; false when `limit` passed first.
+    bool WaitUntilSearchesEnded(std::chrono::milliseconds limit = std::chrono::seconds(10));
     // How often threads other than `except` would have waited for a window on a thread of
     // its own: every group of calls once, every call outside a group once.
     int WindowWaitsExcept(std::thread::id except) const;
@@ -104,6 +112,9 @@ private:
     int progressMaximum_ = 100;
     int progressPosition_ = 0;
     std::map<std::thread::id, int> waits_;
+    int searchesStarted_ = 0;
+    int searchesEnded_ = 0;
+    std::condition_variable ended_;
 };
 
 }  // namespace kestrap

@@ -5,7 +5,7 @@
 #include "TempFolder.h"
 #include "app/Commands.h"
 #include "app/State.h"
-#include "store/Results.h"
+#include "app/ResultsListBox.h"
 
 namespace kestrap {
 namespace {

@@ -15,9 +15,10 @@
 #include "StoreFixture.h"
 #include "app/Commands.h"
 #include "app/ControlIds.h"
+#include "app/ResultsListBox.h"
+#include "app/SearchRun.h"
 #include "search/FeedScan.h"
-#include "search/SearchRun.h"
-#include "store/Results.h"
+#include "store/ResultEntry.h"
 
 namespace kestrap {
 namespace {
@@ -60,7 +61,7 @@ protected:
     // the worker uses the state, the window and the dialer: never leave it running
     void TearDown() override { EXPECT_TRUE(WaitUntilIdle()) << "the search did not end"; }
 
-    bool WaitUntilIdle() { return WaitFor([&] { return state.searchState == SearchIdle; }); }
+    bool WaitUntilIdle() { return window.WaitUntilSearchesEnded(); }
 
     void StartSearch(std::string_view cities, std::string_view terms) {
         window.SetText(IDC_CITIES, cities);

@@ -6,7 +6,8 @@
 #include "StoreFixture.h"
 #include "app/Commands.h"
 #include "app/ControlIds.h"
-#include "store/Results.h"
+#include "app/ResultsListBox.h"
+#include "store/ResultEntry.h"
 
 namespace kestrap {
 namespace {

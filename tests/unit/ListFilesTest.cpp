@@ -5,6 +5,7 @@
 
 #include "StoreFixture.h"
 #include "app/ControlIds.h"
+#include "app/FileSteps.h"
 #include "store/ListFiles.h"
 
 namespace kestrap {

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "StoreFixture.h"
+#include "app/Commands.h"
 #include "search/Prune.h"
 
 namespace kestrap {

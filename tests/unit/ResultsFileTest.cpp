@@ -5,7 +5,9 @@
 
 #include "StoreFixture.h"
 #include "app/ControlIds.h"
-#include "store/Results.h"
+#include "app/FileSteps.h"
+#include "app/ResultsListBox.h"
+#include "store/ResultEntry.h"
 #include "store/ResultsFile.h"
 
 namespace kestrap {
@@ -16,12 +18,12 @@ using ResultsFileTest = StoreTest;
 constexpr std::string_view Heading = "<h3>Kestrap build for 01-15-2009 at 14:05:09</h3>\r\n";
 
 TEST_F(ResultsFileTest, GroupsByDateNewestFirstWithExactBytes) {
-    EXPECT_EQ(ResultsFileText(state), std::string(Heading) + "<ul>\r\n</ul>\r\n");
+    EXPECT_EQ(ResultsFileText(state.results, clock), std::string(Heading) + "<ul>\r\n</ul>\r\n");
 
     state.results.Append(NewEntry("2008-03-05", "Red bike", "http://a/1.html"));
     state.results.Append(OldEntry("2008-03-05", "Sofa &amp; chair", "http://a/2.html"));
     state.results.Append(OldEntry("2008-03-04", "", "http://a/3.html"));
-    EXPECT_EQ(ResultsFileText(state),
+    EXPECT_EQ(ResultsFileText(state.results, clock),
               std::string(Heading) +
                   "<h3>March 5, 2008</h3>\r\n"
                   "<ul>\r\n"

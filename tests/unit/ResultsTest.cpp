@@ -7,11 +7,14 @@
 
 #include "FakeWindow.h"
 #include "StoreFixture.h"
-#include "search/Prune.h"
-#include "store/ResultsFile.h"
+#include "app/Commands.h"
+#include "app/FileSteps.h"
+#include "app/ResultsListBox.h"
 #include "app/State.h"
 #include "common/Text.h"
-#include "store/Results.h"
+#include "search/Prune.h"
+#include "store/ResultEntry.h"
+#include "store/ResultsFile.h"
 
 namespace kestrap {
 namespace {

@@ -10,10 +10,12 @@
 #include "FakeWindow.h"
 #include "LoopbackServer.h"
 #include "app/ControlIds.h"
+#include "app/ResultsListBox.h"
+#include "app/SearchRun.h"
 #include "app/State.h"
 #include "search/Feed.h"
-#include "search/SearchRun.h"
-#include "store/Results.h"
+#include "search/SearchLines.h"
+#include "store/ResultEntry.h"
 
 namespace kestrap {
 namespace {
@@ -63,7 +65,7 @@ protected:
     // the worker uses the state, the window and the dialer: never leave it running
     void TearDown() override { EXPECT_TRUE(WaitUntilIdle()) << "the search did not end"; }
 
-    bool WaitUntilIdle() { return WaitFor([&] { return state.searchState == SearchIdle; }); }
+    bool WaitUntilIdle() { return window.WaitUntilSearchesEnded(); }
 
     void Search(std::string_view cities, std::string_view terms) {
         window.SetText(IDC_CITIES, cities);

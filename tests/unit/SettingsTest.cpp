@@ -6,7 +6,7 @@
 
 #include "StoreFixture.h"
 #include "app/ControlIds.h"
-#include "store/Settings.h"
+#include "app/SettingsSteps.h"
 
 namespace kestrap {
 namespace {

@@ -5,6 +5,7 @@
 
 #include "FakeWindow.h"
 #include "LoopbackServer.h"
+#include "app/UpdateOffer.h"
 #include "app/Window.h"
 #include "desktop/UpdateCheck.h"
 

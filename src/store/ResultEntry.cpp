@@ -1,7 +1,5 @@
-#include "store/Results.h"
+#include "store/ResultEntry.h"
 
-#include "app/State.h"
-#include "app/Window.h"
 #include "common/Text.h"
 
 namespace kestrap {
@@ -9,7 +7,6 @@ namespace kestrap {
 namespace {
 
 constexpr std::string_view FieldSeparator = "||";
-constexpr size_t ListBoxTextLimit = 511;
 
 }  // namespace
 
@@ -48,14 +45,7 @@ std::string EntryFieldText(std::string_view text) {
     return field;
 }
 
-// Feeds may wrap a link in blanks, while an entry's link field is always read stripped:
-// compared unstripped, such an ad would come back as new at every search.
-bool FindResultByLink(const AppState& state, std::string_view link) {
-    return state.results.ContainsLink(StripBlanks(link));
-}
-
-bool AddNewResult(AppState& state, Window& window, std::string_view date, std::string_view title,
-                  std::string_view link) {
+std::string NewEntryText(std::string_view date, std::string_view title, std::string_view link) {
     std::string entry;
     entry.reserve(date.size() + title.size() + link.size() + 16);
     // a "||" inside a field would shift the link: the duplicate test, the double-click and
@@ -66,39 +56,7 @@ bool AddNewResult(AppState& state, Window& window, std::string_view date, std::s
     entry.append(" || ");
     AppendEntryField(entry, link);
     entry.append(" || NEW");
-    if (!state.results.Append(entry)) return false;
-    state.unsavedResults = 1;
-    ++state.newResultsFound;
-    window.ListInsertTop(std::string_view(entry).substr(0, ListBoxTextLimit));
-    return true;
-}
-
-void ResetResults(AppState& state, Window& window) {
-    state.results.Clear();
-    window.ListReset();
-}
-
-bool AppendLoadedResult(AppState& state, Window& window, std::string_view entry) {
-    if (!state.results.Append(entry)) return false;
-    window.ListAppend(entry);
-    return true;
-}
-
-void SortResultsNewestFirst(AppState& state) {
-    state.results.SortDescending();
-}
-
-void ClearResults(AppState& state, Window& window) {
-    state.results.Clear();
-    window.ListReset();
-    window.Ask("List cleared. You can save your fresh results after your next search.",
-               "List cleared", BoxOk | BoxIconInformation);
-}
-
-void OpenResultLink(Window& window) {
-    std::string line = window.ListSelectedText();
-    std::string_view link = ResultField(line, 3);
-    if (link.substr(0, 4) == "http") window.Open(link);
+    return entry;
 }
 
 }  // namespace kestrap

@@ -1,4 +1,4 @@
-#include "search/SearchRun.h"
+#include "app/SearchRun.h"
 
 #include <algorithm>
 #include <chrono>
@@ -7,11 +7,14 @@
 #include <vector>
 
 #include "app/ControlIds.h"
+#include "app/ResultsListBox.h"
 #include "app/State.h"
+#include "app/StatusLines.h"
 #include "app/Window.h"
 #include "common/Text.h"
 #include "search/Feed.h"
-#include "store/Results.h"
+#include "search/SearchLines.h"
+#include "store/ResultEntry.h"
 
 namespace kestrap {
 
@@ -22,32 +25,6 @@ constexpr int RunLockedControls[] = {IDC_RESULTS_FILE, IDC_LOAD, IDC_SAVE, IDC_C
 
 void EnableRunLockedControls(Window& window, bool enabled) {
     for (int control : RunLockedControls) window.Enable(control, enabled);
-}
-
-// Lines of the city or term box split at CR LF, stripped; blank and "#" lines are dropped. Keeps at
-// most `capacity` lines and returns how many there were in all.
-int ReadListLines(std::string_view text, size_t capacity, std::vector<std::string>& lines) {
-    int found = 0;
-    while (true) {
-        size_t end = text.find("\r\n");
-        std::string_view line = StripBlanks(text.substr(0, end));
-        if (!line.empty() && line.front() != '#') {
-            ++found;
-            if (lines.size() < capacity) lines.emplace_back(line);
-        }
-        if (end == std::string_view::npos) break;
-        text.remove_prefix(end + 2);
-    }
-    return found;
-}
-
-// A section is a Kijiji category when it reads as a number above zero. The host test is on
-// the line as typed, so an upper-case "Kijiji" counts as a Craigslist city here.
-bool SkipsPair(std::string_view city, const TermLine& line) {
-    bool kijijiCity = city.find("kijiji") != std::string_view::npos;
-    bool category = ReadNumber(line.section) > 0;
-    if (category) return !kijijiCity;
-    return kijijiCity && line.section != "sss";
 }
 
 // false when an abort was requested before the pause ended
@@ -67,8 +44,9 @@ void FinishAborted(AppState& state, Window& window) {
     window.SetProgress(0);
     window.SetText(IDC_SEARCH, "Search Now");
     EnableRunLockedControls(window, true);
-    // last: a new run may start from here on
+    // a new run may start from here on
     state.searchState = SearchIdle;
+    window.NotifySearchEnded();
 }
 
 void FinishComplete(AppState& state, Window& window, int pairs) {
@@ -77,35 +55,10 @@ void FinishComplete(AppState& state, Window& window, int pairs) {
     EnableRunLockedControls(window, true);
     PostStatus(window, "Search Complete");
     state.searchState = SearchIdle;
+    window.NotifySearchEnded();
 }
 
 }  // namespace
-
-// Both run as one call on the window's thread: from the search thread every single call
-// would be a wait of its own.
-void PostStatus(Window& window, std::string_view message) {
-    window.RunOnWindowThread([&] {
-        window.SetText(IDC_STATUS1, window.Text(IDC_STATUS2));
-        window.SetText(IDC_STATUS2, window.Text(IDC_STATUS3));
-        window.SetText(IDC_STATUS3, message);
-    });
-}
-
-void AppendStatus(Window& window, std::string_view text) {
-    window.RunOnWindowThread([&] {
-        std::string line = window.Text(IDC_STATUS3);
-        line.append(text);
-        window.SetText(IDC_STATUS3, line);
-    });
-}
-
-TermLine SplitTermLine(std::string_view line) {
-    size_t comma = line.find(',');
-    if (comma == std::string_view::npos) return {"sss", std::string(line)};
-    std::string_view rest = line.substr(comma + 1);
-    return {std::string(StripBlanks(line.substr(0, comma))),
-            std::string(StripBlanks(rest.substr(0, rest.find(','))))};
-}
 
 void PressSearchButton(AppState& state, Window& window) {
     switch (state.searchState.load()) {
