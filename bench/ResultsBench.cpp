@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "app/State.h"
-#include "store/Results.h"
+#include "app/ResultsListBox.h"
+#include "store/ResultEntry.h"
 
 namespace kestrap {
 namespace {

@@ -1,5 +1,4 @@
-// Save and load of a full results file through the program's own paths, each against the
-// plain file work on the same bytes.
+// Save and load of a full results file, each against the plain file work on the same bytes.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -9,27 +8,31 @@
 #include <string>
 #include <string_view>
 
-#include "BenchWindow.h"
-#include "app/State.h"
+#include "platform/Clock.h"
 #include "platform/Files.h"
-#include "store/Results.h"
+#include "store/ResultEntry.h"
 #include "store/ResultsFile.h"
+#include "store/ResultsList.h"
 
 namespace kestrap {
 namespace {
 
 // A full list: 10,000 entries over 100 days, titles and links of a typical length.
-void FillFullList(AppState& state) {
-    state.results.Clear();
+void FillFullList(ResultsList& results) {
+    results.Clear();
     for (int i = 0; i < MaxResults; ++i) {
         int day = 28 - (i / 100) % 28;
         std::string date = "2008-0" + std::to_string(1 + i / 2800) + "-" + (day < 10 ? "0" : "") +
                            std::to_string(day);
-        state.results.Append(date + " || Mountain bike, 21 speeds, barely used - $" +
+        results.Append(date + " || Mountain bike, 21 speeds, barely used - $" +
                              std::to_string(100 + i) + " (Downtown) || http://boston.craigslist.org/bik/" +
                              std::to_string(1000000000 + i) + ".html" + (i % 3 == 0 ? " || NEW" : ""));
     }
-    SortResultsNewestFirst(state);
+    results.SortDescending();
+}
+
+bool SaveResultsFile(const ResultsList& results, const std::string& path) {
+    return WriteFileAtomically(path, ResultsFileText(results, SystemClock()));
 }
 
 std::string BenchFolder() {
@@ -49,9 +52,9 @@ bool WritePlain(const std::string& path, std::string_view bytes, bool sync) {
 // The floor for saving: the same bytes written to a file and flushed to disk, as a save
 // must be before it may replace the old file.
 void BM_BaselineWriteSynced(benchmark::State& bench) {
-    AppState app;
-    FillFullList(app);
-    const std::string bytes = ResultsFileText(app);
+    ResultsList list;
+    FillFullList(list);
+    const std::string bytes = ResultsFileText(list, SystemClock());
     const std::string path = BenchFolder() + "plain.html";
     for (auto _ : bench) {
         if (!WritePlain(path, bytes, true)) bench.SkipWithError("write failed");
@@ -62,9 +65,9 @@ BENCHMARK(BM_BaselineWriteSynced)->Unit(benchmark::kMillisecond);
 
 // For comparison only: the same write without the flush.
 void BM_BaselineWriteUnsynced(benchmark::State& bench) {
-    AppState app;
-    FillFullList(app);
-    const std::string bytes = ResultsFileText(app);
+    ResultsList list;
+    FillFullList(list);
+    const std::string bytes = ResultsFileText(list, SystemClock());
     const std::string path = BenchFolder() + "plain.html";
     for (auto _ : bench) {
         if (!WritePlain(path, bytes, false)) bench.SkipWithError("write failed");
@@ -75,21 +78,21 @@ BENCHMARK(BM_BaselineWriteUnsynced)->Unit(benchmark::kMillisecond);
 
 // Formatting, a temporary file, the flush and the rename over the old file.
 void BM_SaveResultsFile(benchmark::State& bench) {
-    AppState app;
-    FillFullList(app);
+    ResultsList list;
+    FillFullList(list);
     const std::string path = BenchFolder() + "save.html";
     for (auto _ : bench) {
-        if (!SaveResultsFile(app, path)) bench.SkipWithError("save failed");
+        if (!SaveResultsFile(list, path)) bench.SkipWithError("save failed");
     }
 }
 BENCHMARK(BM_SaveResultsFile)->Unit(benchmark::kMillisecond);
 
 // The floor for reading: the file read whole and its line ends counted.
 void BM_BaselineReadAndCountLines(benchmark::State& bench) {
-    AppState app;
-    FillFullList(app);
+    ResultsList list;
+    FillFullList(list);
     const std::string path = BenchFolder() + "bench.html";
-    SaveResultsFile(app, path);
+    SaveResultsFile(list, path);
     for (auto _ : bench) {
         std::string bytes;
         ReadWholeFile(path, bytes);
@@ -104,17 +107,18 @@ void BM_BaselineReadAndCountLines(benchmark::State& bench) {
 }
 BENCHMARK(BM_BaselineReadAndCountLines)->Unit(benchmark::kMillisecond);
 
-// Reset, read, one entry per line with its link indexed, one list-box line each, and the
-// term and city list files beside it.
+// Read, one entry per line with its link indexed.
 void BM_LoadResultsFile(benchmark::State& bench) {
-    AppState app;
-    FillFullList(app);
-    app.programFolder = BenchFolder();
-    SaveResultsFile(app, app.programFolder + "bench.html");
-    BenchWindow window;
+    ResultsList list;
+    FillFullList(list);
+    const std::string path = BenchFolder() + "bench.html";
+    SaveResultsFile(list, path);
     for (auto _ : bench) {
-        LoadResultsFile(app, window, "bench.html");
-        if (window.lines != MaxResults) bench.SkipWithError("entries missing");
+        std::string bytes;
+        ReadWholeFile(path, bytes);
+        list.Clear();
+        ReadResultsFileEntries(bytes, [&](std::string_view entry) { return list.Append(entry); });
+        if (list.Count() != MaxResults) bench.SkipWithError("entries missing");
     }
 }
 BENCHMARK(BM_LoadResultsFile)->Unit(benchmark::kMillisecond);

@@ -10,15 +10,15 @@
 #include <utility>
 #include <vector>
 
-#include "BenchWindow.h"
+#include "FakeWindow.h"
 #include "FeedFixtures.h"
 #include "FeedServer.h"
 #include "app/ControlIds.h"
+#include "app/ResultsListBox.h"
+#include "app/SearchRun.h"
 #include "app/State.h"
 #include "search/Feed.h"
 #include "search/Http.h"
-#include "search/SearchRun.h"
-#include "store/Results.h"
 
 namespace kestrap {
 namespace {
@@ -103,18 +103,16 @@ void BM_SearchRun(benchmark::State& bench) {
     FeedServerDialer dialer(server.Port());
     AppState state;
     state.http = OptionsFor(dialer);
-    BenchWindow window;
+    FakeWindow window;
+    window.KeepCallLog(false);
     window.SetText(IDC_CITIES, Lines(Cities, City));
     window.SetText(IDC_TERMS, Lines(Terms, Term));
-    int runs = 0;
     for (auto _ : bench) {
         bench.PauseTiming();
         ResetResults(state, window);
         bench.ResumeTiming();
         PressSearchButton(state, window);
-        // the last status line comes just before the run gives the button back
-        window.WaitForRunsEnded(++runs);
-        while (state.searchState != SearchIdle) std::this_thread::yield();
+        if (!window.WaitUntilSearchesEnded(std::chrono::minutes(5))) bench.SkipWithError("no end");
         if (state.results.Count() != Cities * Terms * ItemsPerFeed) bench.SkipWithError("items missing");
     }
     bench.counters["pairs_per_second"] = benchmark::Counter(static_cast<double>(Cities * Terms),

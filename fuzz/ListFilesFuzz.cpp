@@ -2,24 +2,20 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 
-#include "FuzzWindow.h"
-#include "app/ControlIds.h"
-#include "app/State.h"
+#include "FuzzFiles.h"
+#include "platform/Files.h"
 #include "store/ListFiles.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace kestrap;
-    AppState state;
-    state.programFolder = FuzzFolder();
-    WriteFuzzFile(state.programFolder + "fuzz.trm", data, size);
-    WriteFuzzFile(state.programFolder + "fuzz.cit", data, size);
-    FuzzWindow window;
-    LoadSearchLists(state, window, "fuzz");
-    const std::string terms = window.texts[IDC_TERMS];
-    if (terms != window.texts[IDC_CITIES]) std::abort();
-    if (!SaveSearchLists(state, window, "fuzz")) std::abort();
-    LoadSearchLists(state, window, "fuzz");
-    if (window.texts[IDC_TERMS] != terms) std::abort();
+    const std::string& folder = FuzzFolder();
+    WriteFuzzFile(SearchListPath(folder, "fuzz", SearchList::Terms), data, size);
+    WriteFuzzFile(SearchListPath(folder, "fuzz", SearchList::Cities), data, size);
+    const std::string terms = ReadSearchList(folder, "fuzz", SearchList::Terms);
+    if (terms != ReadSearchList(folder, "fuzz", SearchList::Cities)) std::abort();
+    if (!WriteFileAtomically(SearchListPath(folder, "fuzz", SearchList::Terms), terms)) std::abort();
+    if (ReadSearchList(folder, "fuzz", SearchList::Terms) != terms) std::abort();
     return 0;
 }

@@ -271,9 +271,14 @@ int FakeWindow::ProgressPosition() const {
     return progressPosition_;
 }
 
+void FakeWindow::KeepCallLog(bool keep) {
+    std::lock_guard guard(lock_);
+    keepCallLog_ = keep;
+}
+
 void FakeWindow::Record(std::string call) {
     CountWait();
-    calls_.push_back(std::move(call));
+    if (keepCallLog_) calls_.push_back(std::move(call));
 }
 
 }  // namespace kestrap

@@ -70,6 +70,9 @@ public:
     void SelectListItem(int index);
     void TypeResultsFileName(std::string_view text);
 
+    // Benchmarks switch the call log off: a run would otherwise measure the log's growth.
+    void KeepCallLog(bool keep);
+
     // What happened
     bool IsEnabled(int control) const;  // controls start enabled
     std::vector<std::string> Calls() const;  // e.g. "SetText 1013 Searching..."
@@ -112,6 +115,7 @@ private:
     int progressMaximum_ = 100;
     int progressPosition_ = 0;
     std::map<std::thread::id, int> waits_;
+    bool keepCallLog_ = true;
     int searchesStarted_ = 0;
     int searchesEnded_ = 0;
     std::condition_variable ended_;

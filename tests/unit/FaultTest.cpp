@@ -11,8 +11,7 @@
 #include <vector>
 
 #include "FullDisk.h"
-#include "LoopbackServer.h"
-#include "StoreFixture.h"
+#include "SearchFixture.h"
 #include "app/Commands.h"
 #include "app/ControlIds.h"
 #include "app/ResultsListBox.h"
@@ -42,49 +41,8 @@ std::string FeedBody(const std::vector<Ad>& ads) {
 
 std::string Feed(const std::vector<Ad>& ads) { return HttpOk(FeedBody(ads)); }
 
-bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = 10s) {
-    const auto until = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > until) return false;
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
-}
-
-class Faults : public StoreTest {
+class Faults : public SearchTest {
 protected:
-    void SetUp() override {
-        StoreTest::SetUp();
-        state.http = QuickHttp(dialer);
-        state.retryPause = 20ms;
-    }
-    // the worker uses the state, the window and the dialer: never leave it running
-    void TearDown() override { EXPECT_TRUE(WaitUntilIdle()) << "the search did not end"; }
-
-    bool WaitUntilIdle() { return window.WaitUntilSearchesEnded(); }
-
-    void StartSearch(std::string_view cities, std::string_view terms) {
-        window.SetText(IDC_CITIES, cities);
-        window.SetText(IDC_TERMS, terms);
-        PressSearchButton(state, window);
-    }
-    void SearchToEnd(std::string_view cities, std::string_view terms) {
-        StartSearch(cities, terms);
-        ASSERT_TRUE(WaitUntilIdle());
-    }
-
-    // every text the bottom status line was given, in order
-    std::vector<std::string> BottomLines() const {
-        const std::string prefix = "SetText " + std::to_string(IDC_STATUS3) + " ";
-        std::vector<std::string> lines;
-        for (const auto& call : window.Calls())
-            if (call.rfind(prefix, 0) == 0) lines.push_back(call.substr(prefix.size()));
-        return lines;
-    }
-    int Said(std::string_view line) const {
-        auto lines = BottomLines();
-        return static_cast<int>(std::count(lines.begin(), lines.end(), line));
-    }
     // files in the program folder, temporary ones included
     std::vector<std::string> FolderNames() const {
         std::vector<std::string> names;
@@ -99,8 +57,6 @@ protected:
             if (IsTaggedNew(entry)) entry.resize(entry.size() - std::string_view(" || NEW").size());
         return entries;
     }
-
-    LoopbackDialer dialer;
 };
 
 // --- feeds ---------------------------------------------------------------------------------
@@ -314,7 +270,7 @@ TEST_F(Faults, CommandsDuringARunAreRefusedAndACloseLeavesWholeFiles) {
     for (const char* city : {"boston", "chicago", "denver", "miami"})
         dialer.Route(std::string(city) + ".craigslist.org", server.Port());
 
-    StartSearch("boston\r\nchicago\r\ndenver\r\nmiami", "bike");
+    Search("boston\r\nchicago\r\ndenver\r\nmiami", "bike");
     ASSERT_TRUE(WaitFor([&] { return state.unsavedResults == 1 && server.ConnectionCount() >= 2; }));
     window.ClearCalls();
     window.TypeResultsFileName("kestrap.html");

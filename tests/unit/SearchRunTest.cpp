@@ -7,8 +7,7 @@
 #include <functional>
 #include <thread>
 
-#include "FakeWindow.h"
-#include "LoopbackServer.h"
+#include "SearchFixture.h"
 #include "app/ControlIds.h"
 #include "app/ResultsListBox.h"
 #include "app/SearchRun.h"
@@ -47,70 +46,7 @@ Script Slow(std::string answer, std::chrono::milliseconds pause) {
     return {{ScriptStep::Pause, "", pause}, {ScriptStep::Send, std::move(answer)}};
 }
 
-bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = 10s) {
-    auto until = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > until) return false;
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
-}
-
-class SearchRun : public testing::Test {
-protected:
-    void SetUp() override {
-        state.http = QuickHttp(dialer);
-        state.retryPause = 20ms;
-    }
-    // the worker uses the state, the window and the dialer: never leave it running
-    void TearDown() override { EXPECT_TRUE(WaitUntilIdle()) << "the search did not end"; }
-
-    bool WaitUntilIdle() { return window.WaitUntilSearchesEnded(); }
-
-    void Search(std::string_view cities, std::string_view terms) {
-        window.SetText(IDC_CITIES, cities);
-        window.SetText(IDC_TERMS, terms);
-        PressSearchButton(state, window);
-    }
-    void SearchToEnd(std::string_view cities, std::string_view terms) {
-        Search(cities, terms);
-        ASSERT_TRUE(WaitUntilIdle());
-    }
-
-    // every status line as it ended up: a post writes the middle line just before the
-    // bottom one, an append writes the bottom line alone
-    std::vector<std::string> StatusLines() const {
-        const std::string middle = "SetText " + std::to_string(IDC_STATUS2) + " ";
-        const std::string bottom = "SetText " + std::to_string(IDC_STATUS3) + " ";
-        std::vector<std::string> lines;
-        std::string previous;
-        for (const auto& call : window.Calls()) {
-            if (call.rfind(bottom, 0) == 0) {
-                std::string text = call.substr(bottom.size());
-                if (previous.rfind(middle, 0) == 0 || lines.empty())
-                    lines.push_back(text);
-                else
-                    lines.back() = text;
-            }
-            previous = call;
-        }
-        return lines;
-    }
-    std::vector<int> ProgressSteps() const {
-        std::vector<int> steps;
-        for (const auto& call : window.Calls())
-            if (call.rfind("SetProgress ", 0) == 0) steps.push_back(std::stoi(call.substr(12)));
-        return steps;
-    }
-    bool Shows(std::string_view line) const {
-        auto lines = StatusLines();
-        return std::find(lines.begin(), lines.end(), line) != lines.end();
-    }
-
-    AppState state;
-    FakeWindow window;
-    LoopbackDialer dialer;
-};
+using SearchRun = SearchTest;
 
 TEST(SplitTermLine, SectionAndTermAroundCommas) {
     auto bike = SplitTermLine("bike");
