@@ -15,7 +15,6 @@ enum SearchStateValue : int { SearchIdle = 0, SearchRunning = 1, SearchAbortRequ
 
 constexpr int MaxCities = 2500;
 constexpr int MaxTerms = 250;
-constexpr int ProgramVersion = 104;  // hundredths: 1.04
 
 struct AppState {
     std::string programFolder;  // with its trailing separator

@@ -7,6 +7,7 @@
 #include "app/State.h"
 #include "app/Window.h"
 #include "common/Text.h"
+#include "common/Version.h"
 #include "search/Http.h"
 
 namespace kestrap {
