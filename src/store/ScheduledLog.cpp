@@ -39,7 +39,9 @@ std::string ScheduledLogLine(const LocalTime& when, const ScheduledRunSummary& r
                        FormatDigits(when.minute, 2) + ":" + FormatDigits(when.second, 2) + "  " +
                        OneLine(run.resultsFile) + "  ";
     // a failed save still tells what the search found
-    if (run.problem == ScheduledRunProblem::None || run.problem == ScheduledRunProblem::SaveFailed) {
+    const bool searched = run.problem == ScheduledRunProblem::None ||
+                          run.problem == ScheduledRunProblem::SaveFailed;
+    if (searched) {
         line += FormatPlain(run.pairs) + " pairs, " + FormatPlain(run.itemsFound) +
                 " items found, " + FormatPlain(run.newAds) + " new ads, " +
                 FormatPlain(run.failedFetches) + " failed fetches";

@@ -60,15 +60,10 @@ TEST(ParseCommandLine, RefusesWhatItDoesNotKnowAndSaysWhat) {
     for (const auto& c : cases) {
         CommandLine line = ParseCommandLine(c.arguments);
         EXPECT_EQ(line.mode, RunMode::BadUsage) << c.arguments;
-        EXPECT_NE(line.problem.find(c.named), std::string::npos) << c.arguments << ": " << line.problem;
+        EXPECT_NE(line.problem.find(c.named), std::string::npos)
+            << c.arguments << ": " << line.problem;
         EXPECT_NE(UsageText(line.problem).find(line.problem), std::string::npos);
     }
-}
-
-TEST(UsageText, NamesBothSwitches) {
-    std::string text = UsageText("");
-    EXPECT_NE(text.find("/search [results file name] [/open]"), std::string::npos);
-    EXPECT_EQ(text.find("\r\n\r\nUsage"), std::string::npos);
 }
 
 }  // namespace

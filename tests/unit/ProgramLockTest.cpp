@@ -64,7 +64,8 @@ TEST(ProgramLock, SecondRunWaitsForTheFirstOrGivesUp) {
     EXPECT_EQ(RunLockFromOtherThread(folder, 50ms), LockAnswer::Busy);
     EXPECT_EQ(RunLockFromOtherThread(folder + "other\\", 0ms), LockAnswer::Taken);
 
-    auto second = std::async(std::launch::async, [&] { return RunLockFromOtherThread(folder, 10s); });
+    auto second =
+        std::async(std::launch::async, [&] { return RunLockFromOtherThread(folder, 10s); });
     std::this_thread::sleep_for(100ms);
     first.Release();
     EXPECT_EQ(second.get(), LockAnswer::Taken);

@@ -101,13 +101,6 @@ TEST(ProgramResources, VersionFieldsReadBackAsPropertiesShowThem) {
     EXPECT_NE(info.Text(L"LegalCopyright").find(L"Orvane"), std::wstring::npos);
 }
 
-// the version the update check compares with is the one the resource shows
-TEST(ProgramResources, HundredthsAgreeWithVersionText) {
-    EXPECT_EQ(std::to_string(ProgramVersion / 100) + "." +
-                  (ProgramVersion % 100 < 10 ? "0" : "") + std::to_string(ProgramVersion % 100),
-              ProgramVersionText);
-}
-
 TEST(ProgramResources, ManifestAsksForVisualStylesDpiAwarenessAndNoElevation) {
     const std::string manifest = ManifestText();
     ASSERT_FALSE(manifest.empty()) << "no RT_MANIFEST 1 in kestrap.exe";
