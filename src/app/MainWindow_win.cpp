@@ -8,6 +8,7 @@
 #include "app/State.h"
 #include "app/UpdateOffer.h"
 #include "app/Window.h"
+#include "common/Version.h"
 
 namespace kestrap {
 namespace {
@@ -50,8 +51,8 @@ const ControlSpec Controls[] = {
     {IDC_CITIES, EditClass, nullptr, "", 5, 105, 180, 78, ListEditStyle, WS_EX_CLIENTEDGE},
     {IDC_TERMS_LABEL, StaticClass, nullptr, "Search terms:", 190, 95, 70, 10, SS_LEFT, 0},
     {IDC_TERMS, EditClass, nullptr, "", 190, 105, 120, 78, ListEditStyle, WS_EX_CLIENTEDGE},
-    {IDC_STATUS1, StaticClass, nullptr, "Tool by Orvane (www.orvane.net), Version 1.04", 5, 190,
-     305, 10, SS_LEFT, 0},
+    {IDC_STATUS1, StaticClass, nullptr,
+     "Tool by Orvane (www.orvane.net), Version " KESTRAP_VERSION_TEXT, 5, 190, 305, 10, SS_LEFT, 0},
     {IDC_STATUS2, StaticClass, nullptr,
      "Donations through PayPath to donate@orvane.net keep this tool free.",
      5, 200, 305, 10, SS_LEFT, 0},

@@ -5,6 +5,7 @@
 #include "app/State.h"
 #include "app/Win32Window.h"
 #include "platform/Files.h"
+#include "platform/ProgramLock.h"
 
 namespace kestrap {
 namespace {
@@ -39,6 +40,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     shell->window = window;
 
     state->programFolder = ExecutableFolder();
+    // held until the process ends: scheduled runs on this folder write nothing meanwhile
+    ProgramLock windowLock = TakeWindowLock(state->programFolder, std::chrono::seconds(30));
     InitialiseCommonControls();
     BuildMainWindow(*shell, nullptr);
     // ends the worker threads before anything static is torn down under them

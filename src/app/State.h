@@ -13,7 +13,6 @@ namespace kestrap {
 
 enum SearchStateValue : int { SearchIdle = 0, SearchRunning = 1, SearchAbortRequested = -1 };
 
-constexpr int ProgramVersion = 104;  // hundredths: 1.04
 
 struct AppState {
     std::string programFolder;  // with its trailing separator

@@ -2,6 +2,7 @@
 
 #include "app/State.h"
 #include "app/Window.h"
+#include "common/Version.h"
 #include "desktop/UpdateCheck.h"
 
 namespace kestrap {

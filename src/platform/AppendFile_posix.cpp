@@ -1,0 +1,16 @@
+#include "platform/AppendFile.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace kestrap {
+
+bool AppendToFile(const std::string& path, std::string_view bytes) {
+    int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    ssize_t written = write(fd, bytes.data(), bytes.size());
+    bool closed = close(fd) == 0;
+    return written >= 0 && static_cast<size_t>(written) == bytes.size() && closed;
+}
+
+}  // namespace kestrap

@@ -1,0 +1,122 @@
+#include "platform/ProgramLock.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <utility>
+
+namespace kestrap {
+namespace {
+
+// Global\ so that a run Task Scheduler starts in another session still sees the window
+HANDLE OpenNamedMutex(const std::string& name, bool create) {
+    return create ? CreateMutexA(nullptr, FALSE, name.c_str())
+                  : OpenMutexA(SYNCHRONIZE, FALSE, name.c_str());
+}
+
+DWORD WaitMilliseconds(std::chrono::milliseconds wait) {
+    if (wait.count() <= 0) return 0;
+    return static_cast<DWORD>(std::min<long long>(wait.count(), 0x7fffffff));
+}
+
+// An abandoned mutex (its holder crashed) is taken all the same: the files were replaced
+// atomically, so nothing half-written is left behind.
+bool WaitFor(HANDLE mutex, std::chrono::milliseconds wait) {
+    DWORD result = WaitForSingleObject(mutex, WaitMilliseconds(wait));
+    return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
+}
+
+LockAnswer TakeOwned(const std::string& name, std::chrono::milliseconds wait, HANDLE& handle) {
+    handle = OpenNamedMutex(name, true);
+    if (!handle) return LockAnswer::Failed;
+    if (WaitFor(handle, wait)) return LockAnswer::Taken;
+    CloseHandle(handle);
+    handle = nullptr;
+    return LockAnswer::Busy;
+}
+
+}  // namespace
+
+ProgramLock::ProgramLock(ProgramLock&& other) noexcept
+    : name_(std::move(other.name_)), kind_(other.kind_),
+      handle_(std::exchange(other.handle_, nullptr)), held_(std::exchange(other.held_, false)) {}
+
+ProgramLock& ProgramLock::operator=(ProgramLock&& other) noexcept {
+    if (this != &other) {
+        Release();
+        name_ = std::move(other.name_);
+        kind_ = other.kind_;
+        handle_ = std::exchange(other.handle_, nullptr);
+        held_ = std::exchange(other.held_, false);
+    }
+    return *this;
+}
+
+ProgramLock::~ProgramLock() {
+    Release();
+}
+
+void ProgramLock::Release() {
+    if (!held_) return;
+    // the window's mutex is never owned: its existence is the sign
+    if (kind_ != LockKind::Window) ReleaseMutex(static_cast<HANDLE>(handle_));
+    CloseHandle(static_cast<HANDLE>(handle_));
+    handle_ = nullptr;
+    held_ = false;
+}
+
+ProgramLock TakeWindowLock(const std::string& programFolder, std::chrono::milliseconds wait) {
+    ProgramLock lock;
+    lock.name_ = ProgramLockName(programFolder, LockKind::Window);
+    lock.kind_ = LockKind::Window;
+    lock.handle_ = OpenNamedMutex(lock.name_, true);
+    lock.held_ = lock.handle_ != nullptr;
+    // a run that took its write lock before the window's mutex existed finishes first
+    HANDLE writing = OpenNamedMutex(ProgramLockName(programFolder, LockKind::Write), false);
+    if (writing) {
+        if (WaitFor(writing, wait)) ReleaseMutex(writing);
+        CloseHandle(writing);
+    }
+    return lock;
+}
+
+bool IsWindowOpen(const std::string& programFolder) {
+    HANDLE window = OpenNamedMutex(ProgramLockName(programFolder, LockKind::Window), false);
+    // a window started elevated may deny us its mutex, which still says it is there
+    if (!window) return GetLastError() == ERROR_ACCESS_DENIED;
+    CloseHandle(window);
+    return true;
+}
+
+LockAnswer TakeRunLock(const std::string& programFolder, std::chrono::milliseconds wait,
+                       ProgramLock& lock) {
+    if (IsWindowOpen(programFolder)) return LockAnswer::WindowOpen;
+    ProgramLock taken;
+    taken.name_ = ProgramLockName(programFolder, LockKind::Run);
+    taken.kind_ = LockKind::Run;
+    HANDLE handle = nullptr;
+    LockAnswer answer = TakeOwned(taken.name_, wait, handle);
+    if (answer != LockAnswer::Taken) return answer;
+    taken.handle_ = handle;
+    taken.held_ = true;
+    lock = std::move(taken);
+    return LockAnswer::Taken;
+}
+
+LockAnswer TakeWriteLock(const std::string& programFolder, std::chrono::milliseconds wait,
+                         ProgramLock& lock) {
+    ProgramLock taken;
+    taken.name_ = ProgramLockName(programFolder, LockKind::Write);
+    taken.kind_ = LockKind::Write;
+    HANDLE handle = nullptr;
+    LockAnswer answer = TakeOwned(taken.name_, wait, handle);
+    if (answer != LockAnswer::Taken) return answer;
+    taken.handle_ = handle;
+    taken.held_ = true;
+    // checked while holding the write lock: a window starting now waits for this run's writes
+    if (IsWindowOpen(programFolder)) return LockAnswer::WindowOpen;
+    lock = std::move(taken);
+    return LockAnswer::Taken;
+}
+
+}  // namespace kestrap
