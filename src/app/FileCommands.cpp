@@ -6,6 +6,7 @@
 #include "app/State.h"
 #include "app/Window.h"
 #include "common/Text.h"
+#include "platform/Paths.h"
 #include "store/ListFiles.h"
 #include "store/Results.h"
 #include "store/ResultsFile.h"
@@ -54,7 +55,9 @@ bool MayReplace(const AppState& state, Window& window, const std::string& name,
 
 std::string JoinedNames(const std::vector<std::string>& names) {
     std::string joined;
-    for (const auto& name : names) joined.append(joined.empty() ? "" : ", ").append(name);
+    for (const auto& name : names) {
+        joined.append(joined.empty() ? "" : ", ").append(PathForDisplay(name));
+    }
     return joined;
 }
 
@@ -92,7 +95,7 @@ void SaveCommand(AppState& state, Window& window) {
     }
     name = CompleteResultsFileName(window, std::move(name));
     if (RefuseLongName(window, name)) return;
-    const std::string path = state.programFolder + name;
+    const std::string path = JoinPath(state.programFolder, name);
     if (!MayReplace(state, window, name, path)) return;
     // the question leaves the window usable: a search started meanwhile holds Save back
     if (state.searchState != SearchIdle) return;

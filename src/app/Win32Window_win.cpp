@@ -8,6 +8,7 @@
 
 #include "app/MainWindow.h"
 #include "desktop/Shortcut.h"
+#include "platform/WidePaths_win.h"
 
 namespace kestrap {
 namespace {
@@ -47,7 +48,7 @@ int Win32Window::Ask(std::string_view text, std::string_view caption, unsigned f
 }
 
 void Win32Window::Open(std::string_view fileOrUrl) {
-    ShellExecuteA(nullptr, "open", std::string(fileOrUrl).c_str(), nullptr, nullptr,
+    ShellExecuteW(nullptr, L"open", WidePath(fileOrUrl).c_str(), nullptr, nullptr,
                   SW_SHOWDEFAULT);
 }
 

@@ -5,6 +5,7 @@
 #include "app/Window.h"
 #include "common/Text.h"
 #include "platform/Files.h"
+#include "platform/Paths.h"
 
 namespace kestrap {
 namespace {
@@ -36,7 +37,7 @@ std::string BoxTextOf(std::string_view bytes) {
 
 void LoadOneList(const std::string& folder, std::string_view baseName, const ListKind& kind,
                  Window& window) {
-    std::string own = folder + std::string(baseName) + std::string(kind.extension);
+    std::string own = JoinPath(folder, std::string(baseName).append(kind.extension));
     std::string fallback = folder + std::string(kind.defaultFile);
     const std::string* chosen = FileExists(own) ? &own : FileExists(fallback) ? &fallback : nullptr;
     std::string bytes;
@@ -51,7 +52,7 @@ void LoadOneList(const std::string& folder, std::string_view baseName, const Lis
 
 bool SaveOneList(const std::string& folder, std::string_view baseName, const ListKind& kind,
                  Window& window, std::vector<std::string>* failedFiles) {
-    std::string path = folder + std::string(baseName) + std::string(kind.extension);
+    std::string path = JoinPath(folder, std::string(baseName).append(kind.extension));
     if (WriteFileAtomically(path, window.Text(kind.box))) return true;
     if (failedFiles != nullptr) failedFiles->push_back(path);
     return false;

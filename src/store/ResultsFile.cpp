@@ -4,6 +4,7 @@
 #include "app/Window.h"
 #include "common/Text.h"
 #include "platform/Files.h"
+#include "platform/Paths.h"
 #include "search/Dates.h"
 #include "search/SearchRun.h"
 #include "store/ListFiles.h"
@@ -121,7 +122,7 @@ void LoadResultsFile(AppState& state, Window& window, std::string_view name) {
     if (StripBlanks(name).empty()) return;
     std::string base = ListBaseName(name);
     ResetResults(state, window);
-    std::string path = state.programFolder + std::string(name);
+    std::string path = JoinPath(state.programFolder, name);
     std::string bytes;
     bool cut = false;
     bool readWhole = false;

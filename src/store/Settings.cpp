@@ -6,6 +6,7 @@
 #include "app/Window.h"
 #include "common/Text.h"
 #include "platform/Files.h"
+#include "platform/Paths.h"
 #include "search/Dates.h"
 #include "store/ResultsFile.h"
 
@@ -136,9 +137,10 @@ bool SaveSettings(AppState& state, Window& window) {
         text.append("dialogy: ").append(FormatPlain(state.dialogHeight + 17)).append("\r\n");
     }
     std::string path = state.programFolder + std::string(SettingsFileName);
-    if (WriteFileAtomically(path, text)) return true;
-    window.Ask("Kestrap could not write its settings to " + path +
-                   ". The recent files, the window size and the results file to open at the "
+    SystemError error = 0;
+    if (WriteFileAtomically(path, text, &error)) return true;
+    window.Ask("Kestrap could not write its settings to " + PathForDisplay(path) + " (" +
+                   SystemMessage(error) + "). The recent files, the window size and the results file to open at the "
                    "next start are not kept.",
                "Settings not saved", BoxOk | BoxIconError);
     return false;
