@@ -184,7 +184,7 @@ public:
         if (name == "attrib") {
             DWORD attributes = static_cast<DWORD>(ToNumber(NextWord(line)));
             std::string path = Unescape(line);
-            return SetFileAttributesW(ToWide(path).c_str(), attributes)
+            return SetFileAttributesW(PathToWide(path).c_str(), attributes)
                        ? OkAnswer()
                        : ErrorAnswer("cannot set the attributes of " + path);
         }
@@ -280,7 +280,7 @@ private:
     }
 
     std::string Lock(const std::string& path) {
-        HANDLE file = CreateFileW(ToWide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+        HANDLE file = CreateFileW(PathToWide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) return ErrorAnswer("cannot open " + path);
         locked.push_back(file);

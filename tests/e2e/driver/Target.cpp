@@ -48,6 +48,15 @@ std::wstring ToWide(const std::string& ansi) {
     return wide;
 }
 
+std::wstring PathToWide(const std::string& path) {
+    const int length = static_cast<int>(path.size());
+    int size = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), length, nullptr, 0);
+    if (size <= 0) return ToWide(path);
+    std::wstring wide(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), length, wide.data(), size);
+    return wide;
+}
+
 LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     DWORD_PTR result = 0;
     SetLastError(ERROR_SUCCESS);
@@ -84,13 +93,13 @@ Target::~Target() {
 }
 
 bool Target::Start(const std::string& exePath, const std::string& outputPath) {
-    std::wstring exe = ToWide(exePath);
+    std::wstring exe = PathToWide(exePath);
     std::wstring folder = exe.substr(0, exe.find_last_of(L'\\') + 1);
     std::wstring commandLine = L"\"" + exe + L"\"";
     // The child must not inherit the driver's stdout: a crash report there would end up
     // in the middle of the answers.
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE output = CreateFileW(ToWide(outputPath).c_str(), GENERIC_WRITE,
+    HANDLE output = CreateFileW(PathToWide(outputPath).c_str(), GENERIC_WRITE,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     HANDLE input = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,

@@ -11,6 +11,8 @@ namespace kestrap::e2e {
 // Texts of other processes come back as UTF-16; the program's own texts are ANSI.
 std::string ToAnsi(const std::wstring& wide);
 std::wstring ToWide(const std::string& ansi);
+// A path as the program reads one: UTF-8, or ANSI where the bytes are not UTF-8.
+std::wstring PathToWide(const std::string& path);
 
 // SendMessageW with a time-out: a program that stops answering fails the command instead
 // of hanging the driver. TakeUnanswered() tells whether a message timed out since last asked.
