@@ -110,7 +110,14 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, System
         return Fail(error, ERROR_ACCESS_DENIED);
     }
     wchar_t temporary[MAX_PATH + 1] = {};
-    if (GetTempFileNameW(FolderOf(target).c_str(), L"kst", 0, temporary) == 0) return Fail(error);
+    const std::wstring folder = FolderOf(target);
+    if (GetTempFileNameW(folder.c_str(), L"kst", 0, temporary) == 0) {
+        // a missing folder reads "directory name is invalid" here; say that it is not there
+        if (GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            return Fail(error, ERROR_PATH_NOT_FOUND);
+        }
+        return Fail(error);
+    }
     OwnedFile file(CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD code = ERROR_SUCCESS;

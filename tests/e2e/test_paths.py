@@ -1,8 +1,10 @@
 """A program folder whose name the ANSI code page cannot write: everything still works."""
 import glob
 import os
+import re
 
-from harness import CITIES, IDYES, RESULTS_FILE, Program, Scenario, lines_of, wait_until
+import mounts
+from harness import CITIES, IDOK, IDYES, RESULTS_FILE, SAVE, Program, Scenario, lines_of, wait_until
 
 
 class ForeignFolderTest(Scenario):
@@ -49,3 +51,41 @@ class ForeignFolderTest(Scenario):
         self.assertEqual(items[selected], "caf\xe9.html")
         self.assertEqual(sorted(p.items()), sorted(found))
         self.assertEqual(p.text(CITIES), "sfbay\r\n")
+
+
+class FailureReasonTest(Scenario):
+    """The settings box says why the file could not be written, in the system's words."""
+
+    def reason_after_save(self, fault):
+        p = self.program
+        p.start_to_window()
+        self.search("sfbay", "bike")
+        fault(p)
+        p.click(SAVE)
+        text, _ = p.box("Settings not saved")
+        p.press("Settings not saved", IDOK)
+        p.stop_driver()
+        return re.search(r"kestrap\.ini \((.+?)\)\.", text).group(1)
+
+    def test_a_locked_file_a_full_disk_and_a_missing_folder_read_differently(self):
+        name = self.program.name
+
+        def read_only(p):
+            p.write("kestrap.ini", "startmenu: done\r\n")
+            os.chmod(p.path("kestrap.ini"), 0o444)
+
+        def gone(p):
+            os.rename(p.folder, p.folder + "-gone")
+            self.addCleanup(os.rename, p.folder + "-gone", p.folder)
+
+        def full(p):
+            pass  # the folder is on a full disk from the start
+
+        reasons = {}
+        for fault, make in (("read-only", read_only), ("missing", gone), ("full", full)):
+            self.program = Program(self.work, name, self.kestrap_exe, self.driver_exe,
+                                   self.prefix, folder_name=f"{name}-{fault}")
+            if fault == "full":
+                self.addCleanup(mounts.move_to_small_disk(self.program.folder, 0))
+            reasons[fault] = self.reason_after_save(make)
+        self.assertEqual(len(set(reasons.values())), 3, reasons)

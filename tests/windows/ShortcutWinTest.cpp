@@ -39,9 +39,13 @@ LinkContents ReadLink(const std::string& path) {
         return contents;
     }
     contents.loaded = true;
+    // the target as the shell resolves it; Wine's GetPath answers with the ANSI copy
     wchar_t text[1024] = {};
-    link->GetPath(text, 1024, nullptr, SLGP_RAWPATH);
-    contents.target = PathFromWide(text);
+    LPITEMIDLIST items = nullptr;
+    if (SUCCEEDED(link->GetIDList(&items)) && items && SHGetPathFromIDListW(items, text)) {
+        contents.target = PathFromWide(text);
+    }
+    CoTaskMemFree(items);
     text[0] = 0;
     link->GetWorkingDirectory(text, 1024);
     contents.workingFolder = PathFromWide(text);
