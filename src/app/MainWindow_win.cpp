@@ -93,8 +93,8 @@ HFONT CreateBoldSearchFont() {
 
 void StartProgram(MainWindowShell& shell, HWND dialog) {
     LoadSettings(*shell.state, *shell.window);
-    // nobody waits for the check: its handle is not kept
-    OwnedHandle(CreateThread(nullptr, 0, UpdateThreadProc, &shell, 0, nullptr));
+    // nobody waits for the check: the thread runs on after its handle is closed here
+    OwnedHandle updateThread(CreateThread(nullptr, 0, UpdateThreadProc, &shell, 0, nullptr));
     HICON icon = LoadIconA(GetModuleHandleA(nullptr), "HLBICON");
     if (icon) SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
 }

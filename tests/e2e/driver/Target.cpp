@@ -111,7 +111,7 @@ bool Target::Start(const std::string& exePath, const std::string& outputPath) {
     BOOL started = CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0,
                                   nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &info);
     if (!started) return false;
-    OwnedHandle(info.hThread);
+    OwnedHandle thread(info.hThread);
     process = OwnedHandle(info.hProcess);
     processId = info.dwProcessId;
     mainWindow = nullptr;
