@@ -14,7 +14,9 @@ namespace {
 // A failed call's HRESULT as the Win32 code it wraps, where it wraps one: the system's
 // message table knows those.
 SystemError ErrorOf(HRESULT result) {
-    if (HRESULT_FACILITY(result) == FACILITY_WIN32) return static_cast<SystemError>(HRESULT_CODE(result));
+    if (HRESULT_FACILITY(result) == FACILITY_WIN32) {
+        return static_cast<SystemError>(HRESULT_CODE(result));
+    }
     return static_cast<SystemError>(result);
 }
 

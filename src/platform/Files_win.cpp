@@ -125,9 +125,11 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, System
         code = GetLastError();
     }
     // a full disk may show only when the last buffers are written at the close
-    if (file.valid() && !CloseHandle(file.Release()) && code == ERROR_SUCCESS) code = GetLastError();
-    if (code == ERROR_SUCCESS &&
-        !MoveFileExW(temporary, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (file.valid() && !CloseHandle(file.Release()) && code == ERROR_SUCCESS) {
+        code = GetLastError();
+    }
+    const DWORD replace = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    if (code == ERROR_SUCCESS && !MoveFileExW(temporary, target.c_str(), replace)) {
         code = GetLastError();
     }
     if (code == ERROR_SUCCESS) return true;

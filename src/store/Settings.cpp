@@ -140,8 +140,8 @@ bool SaveSettings(AppState& state, Window& window) {
     SystemError error = 0;
     if (WriteFileAtomically(path, text, &error)) return true;
     window.Ask("Kestrap could not write its settings to " + PathForDisplay(path) + " (" +
-                   SystemMessage(error) + "). The recent files, the window size and the results file to open at the "
-                   "next start are not kept.",
+                   SystemMessage(error) + "). The recent files, the window size and the "
+                   "results file to open at the next start are not kept.",
                "Settings not saved", BoxOk | BoxIconError);
     return false;
 }

@@ -94,12 +94,14 @@ TEST_F(FilesWinTest, FolderNamedOutsideTheCodePageIsReadAndWritten) {
 
     // a name typed into the window is ANSI: "\xE9" is "é" in Windows-1252
     ASSERT_TRUE(WriteFileAtomically(JoinPath(folder, "caf\xE9.html"), "x"));
-    EXPECT_NE(GetFileAttributesW((wideFolder + L"caf\u00E9.html").c_str()), INVALID_FILE_ATTRIBUTES);
-    int entries = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(wideFolder)) ++entries;
+    const std::wstring typed = wideFolder + L"caf\u00E9.html";
+    EXPECT_NE(GetFileAttributesW(typed.c_str()), INVALID_FILE_ATTRIBUTES);
+    const auto entries = std::distance(std::filesystem::directory_iterator(wideFolder),
+                                       std::filesystem::directory_iterator());
     EXPECT_EQ(entries, 2) << "a temporary file was left behind";
 
-    EXPECT_EQ(PathForDisplay(JoinPath(folder, "caf\xE9.html")), temp.Path() + "?ukasz\\caf\xE9.html");
+    EXPECT_EQ(PathForDisplay(JoinPath(folder, "caf\xE9.html")),
+              temp.Path() + "?ukasz\\caf\xE9.html");
 }
 
 TEST_F(FilesWinTest, ReadOnlyTargetAndMissingFolderGiveDifferentMessages) {

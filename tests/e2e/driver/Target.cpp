@@ -123,7 +123,9 @@ bool Target::Alive() const {
 }
 
 bool Target::WaitForExit(DWORD timeoutMs, DWORD& exitCode) const {
-    if (!process.valid() || WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0) return false;
+    if (!process.valid() || WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0) {
+        return false;
+    }
     GetExitCodeProcess(process.get(), &exitCode);
     return true;
 }
