@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/Owned_win.h"
+
 namespace kestrap {
 namespace {
 
@@ -52,9 +54,7 @@ void PaintPopup(HWND popup) {
     HDC dc = BeginPaint(popup, &paint);
     RECT area{};
     GetClientRect(popup, &area);
-    HBRUSH background = CreateSolidBrush(PopupBackground);
-    FillRect(dc, &area, background);
-    DeleteObject(background);
+    FillRect(dc, &area, OwnedBrush(CreateSolidBrush(PopupBackground)).get());
     HGDIOBJ oldFont = SelectObject(dc, PopupFont(popup));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, PopupText);

@@ -9,6 +9,7 @@
 #include "app/ResultsListBox.h"
 #include "app/SettingsSteps.h"
 #include "common/Text.h"
+#include "platform/Paths.h"
 #include "store/ListFiles.h"
 #include "store/Settings.h"
 
@@ -91,7 +92,7 @@ void SaveCommand(AppState& state, Window& window) {
     }
     name = CompleteResultsFileName(window, std::move(name));
     if (RefuseLongName(window, name)) return;
-    const std::string path = state.programFolder + name;
+    const std::string path = JoinPath(state.programFolder, name);
     if (!MayReplace(state, window, name, path)) return;
     // the question leaves the window usable: a search started meanwhile holds Save back
     if (state.searchState != SearchIdle) return;
@@ -100,10 +101,11 @@ void SaveCommand(AppState& state, Window& window) {
     std::vector<std::string> failed;
     SaveSearchLists(state, window, ListBaseName(name), &failed);
     SortResultsNewestFirst(state);
-    if (SaveResultsFile(state, path)) {
+    SystemError error = 0;
+    if (SaveResultsFile(state, path, &error)) {
         if (LowerCase(path) == state.partlyReadResultsFile) state.partlyReadResultsFile.clear();
     } else {
-        failed.push_back(path);
+        failed.push_back(FailedFileText(path, error));
     }
     // the results may be on disk although a list file failed, but only a Save that wrote
     // everything counts as saved

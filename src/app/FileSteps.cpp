@@ -7,11 +7,21 @@
 #include "app/Window.h"
 #include "common/Text.h"
 #include "platform/Files.h"
+#include "platform/Paths.h"
+#include "platform/SystemError.h"
 #include "store/ListFiles.h"
 #include "store/ResultEntry.h"
 #include "store/ResultsFile.h"
 
 namespace kestrap {
+namespace {
+
+}  // namespace
+
+std::string FailedFileText(const std::string& path, SystemError error) {
+    return PathForDisplay(path) + " (" + SystemMessage(error) + ")";
+}
+
 namespace {
 
 int BoxOf(SearchList list) {
@@ -21,8 +31,9 @@ int BoxOf(SearchList list) {
 bool SaveOneList(AppState& state, Window& window, std::string_view baseName, SearchList list,
                  std::vector<std::string>* failedFiles) {
     std::string path = SearchListPath(state.programFolder, baseName, list);
-    if (WriteFileAtomically(path, window.Text(BoxOf(list)))) return true;
-    if (failedFiles != nullptr) failedFiles->push_back(path);
+    SystemError error = 0;
+    if (WriteFileAtomically(path, window.Text(BoxOf(list)), &error)) return true;
+    if (failedFiles != nullptr) failedFiles->push_back(FailedFileText(path, error));
     return false;
 }
 
@@ -32,7 +43,7 @@ void LoadResultsFile(AppState& state, Window& window, std::string_view name) {
     if (StripBlanks(name).empty()) return;
     std::string base = ListBaseName(name);
     ResetResults(state, window);
-    std::string path = state.programFolder + std::string(name);
+    std::string path = JoinPath(state.programFolder, name);
     std::string bytes;
     bool cut = false;
     bool readWhole = false;
@@ -75,8 +86,8 @@ bool SaveSearchLists(AppState& state, Window& window, std::string_view baseName,
     return cities && terms;
 }
 
-bool SaveResultsFile(AppState& state, const std::string& path) {
-    return WriteFileAtomically(path, ResultsFileText(state.results, *state.clock));
+bool SaveResultsFile(AppState& state, const std::string& path, SystemError* error) {
+    return WriteFileAtomically(path, ResultsFileText(state.results, *state.clock), error);
 }
 
 }  // namespace kestrap

@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/SystemError.h"
+
 namespace kestrap {
 
 struct AppState;
@@ -16,10 +18,12 @@ void LoadResultsFile(AppState& state, Window& window, std::string_view name);
 // else the placeholders.
 void LoadSearchLists(AppState& state, Window& window, std::string_view baseName);
 // Writes the city box, then the term box, exactly as they hold their text. False when a
-// file could not be written; its path is then added to `failedFiles` when given.
+// file could not be written; it is then added to `failedFiles` (as FailedFileText) when given.
 bool SaveSearchLists(AppState& state, Window& window, std::string_view baseName,
                      std::vector<std::string>* failedFiles = nullptr);
-// false when the file could not be written; the old file is then unchanged
-bool SaveResultsFile(AppState& state, const std::string& path);
+// false when the file could not be written (`error` tells why); the old file is unchanged
+bool SaveResultsFile(AppState& state, const std::string& path, SystemError* error = nullptr);
+// A file that could not be written, for a message box: its path and the system's reason.
+std::string FailedFileText(const std::string& path, SystemError error);
 
 }  // namespace kestrap

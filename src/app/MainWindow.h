@@ -9,6 +9,7 @@
 
 #include "app/ControlIds.h"
 #include "app/Layout.h"
+#include "platform/Owned_win.h"
 
 namespace kestrap {
 
@@ -32,7 +33,7 @@ struct MainWindowShell {
     Window* window = nullptr;  // the seam the logic works through
     HWND mainWindow = nullptr;
     WNDPROC listOriginalProc = nullptr;
-    HFONT searchFont = nullptr;
+    OwnedFont searchFont;
     WindowLayout layout;
     // set by BuildMainWindow: load the settings, start the update check and set the icon
     // while the window is still hidden

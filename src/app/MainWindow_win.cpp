@@ -94,9 +94,8 @@ HFONT CreateBoldSearchFont() {
 
 void StartProgram(MainWindowShell& shell, HWND dialog) {
     LoadSettings(*shell.state, *shell.window);
-    // nobody waits for the check: its handle is not needed
-    HANDLE updateThread = CreateThread(nullptr, 0, UpdateThreadProc, &shell, 0, nullptr);
-    if (updateThread) CloseHandle(updateThread);
+    // nobody waits for the check: the thread runs on after its handle is closed here
+    OwnedHandle updateThread(CreateThread(nullptr, 0, UpdateThreadProc, &shell, 0, nullptr));
     HICON icon = LoadIconA(GetModuleHandleA(nullptr), "HLBICON");
     if (icon) SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
 }
@@ -146,10 +145,10 @@ void PrepareMainWindow(MainWindowShell& shell, HWND dialog) {
     shell.listOriginalProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ResultsListProc)));
 
-    shell.searchFont = CreateBoldSearchFont();
-    if (shell.searchFont)
+    shell.searchFont.Reset(CreateBoldSearchFont());
+    if (shell.searchFont.valid())
         SendDlgItemMessageA(dialog, IDC_SEARCH, WM_SETFONT,
-                            reinterpret_cast<WPARAM>(shell.searchFont), 0);
+                            reinterpret_cast<WPARAM>(shell.searchFont.get()), 0);
 
     // Wine sends no WM_SIZE while a dialog is created, so the geometry is taken here,
     // before anything can resize the window.
@@ -164,8 +163,7 @@ void BuildMainWindow(MainWindowShell& shell, HWND parent) {
     DialogBoxIndirectParamA(GetModuleHandleA(nullptr),
                             reinterpret_cast<LPCDLGTEMPLATEA>(dialogTemplate.data()), parent,
                             MainDialogProc, reinterpret_cast<LPARAM>(&shell));
-    if (shell.searchFont) DeleteObject(shell.searchFont);
-    shell.searchFont = nullptr;
+    shell.searchFont.Reset();
 }
 
 }  // namespace kestrap

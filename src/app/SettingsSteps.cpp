@@ -8,6 +8,8 @@
 #include "app/Window.h"
 #include "common/Text.h"
 #include "platform/Files.h"
+#include "platform/Paths.h"
+#include "platform/SystemError.h"
 #include "store/Settings.h"
 
 namespace kestrap {
@@ -50,10 +52,16 @@ void AskForStartMenuShortcut(AppState& state, Window& window) {
         "or 'cancel' to ask again later.",
         "Start Menu?", BoxYesNoCancel | BoxIconQuestion);
     if (answer == AnswerYes) {
-        window.CreateStartMenuShortcut(CsidlPrograms, "Orvane Kestrap.lnk",
-                                       state.programFolder + "kestrap.exe", state.programFolder,
-                                       "Run the Orvane Kestrap");
+        const SystemError error = window.CreateStartMenuShortcut(
+            CsidlPrograms, "Orvane Kestrap.lnk", state.programFolder + "kestrap.exe",
+            state.programFolder, "Run the Orvane Kestrap");
+        // the offer counts as answered either way: the user can make a shortcut by hand
         state.startMenuState = "done";
+        if (error != 0) {
+            window.Ask("Kestrap could not add its shortcut to the Start menu (" +
+                           SystemMessage(error) + ").",
+                       "Shortcut not added", BoxOk | BoxIconWarning);
+        }
     } else if (answer == AnswerNo) {
         state.startMenuState = "done";
     } else {
@@ -88,10 +96,11 @@ bool SaveSettings(AppState& state, Window& window) {
     SettingsValues values{state.recentFiles, ResultsFileName(window), state.startMenuState,
                           state.dialogWidth, state.dialogHeight};
     std::string path = state.programFolder + std::string(SettingsFileName);
-    if (WriteFileAtomically(path, SettingsFileText(values, *state.clock))) return true;
-    window.Ask("Kestrap could not write its settings to " + path +
-                   ". The recent files, the window size and the results file to open at the "
-                   "next start are not kept.",
+    SystemError error = 0;
+    if (WriteFileAtomically(path, SettingsFileText(values, *state.clock), &error)) return true;
+    window.Ask("Kestrap could not write its settings to " + PathForDisplay(path) + " (" +
+                   SystemMessage(error) + "). The recent files, the window size and the "
+                   "results file to open at the next start are not kept.",
                "Settings not saved", BoxOk | BoxIconError);
     return false;
 }

@@ -30,7 +30,7 @@ public:
     void SetProgressRange(int maximum) override;
     void SetProgress(int position) override;
     void RestoreSize(int widthDialogUnits, int heightDialogUnits) override;
-    bool CreateStartMenuShortcut(int folderCsidl, std::string_view linkName,
+    SystemError CreateStartMenuShortcut(int folderCsidl, std::string_view linkName,
                                  std::string_view target, std::string_view workingFolder,
                                  std::string_view description) override;
     void RunOnWindowThread(const std::function<void()>& calls) override;

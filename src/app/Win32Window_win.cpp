@@ -8,6 +8,7 @@
 
 #include "app/MainWindow.h"
 #include "desktop/Shortcut.h"
+#include "platform/WidePaths_win.h"
 
 namespace kestrap {
 namespace {
@@ -47,7 +48,7 @@ int Win32Window::Ask(std::string_view text, std::string_view caption, unsigned f
 }
 
 void Win32Window::Open(std::string_view fileOrUrl) {
-    ShellExecuteA(nullptr, "open", std::string(fileOrUrl).c_str(), nullptr, nullptr,
+    ShellExecuteW(nullptr, L"open", WidePath(fileOrUrl).c_str(), nullptr, nullptr,
                   SW_SHOWDEFAULT);
 }
 
@@ -156,11 +157,14 @@ void Win32Window::RestoreSize(int widthDialogUnits, int heightDialogUnits) {
     ApplyLayout(shell_);
 }
 
-bool Win32Window::CreateStartMenuShortcut(int folderCsidl, std::string_view linkName,
-                                          std::string_view target, std::string_view workingFolder,
-                                          std::string_view description) {
-    return kestrap::CreateStartMenuShortcut(folderCsidl, linkName, target, workingFolder,
-                                            description);
+SystemError Win32Window::CreateStartMenuShortcut(int folderCsidl, std::string_view linkName,
+                                                 std::string_view target,
+                                                 std::string_view workingFolder,
+                                                 std::string_view description) {
+    SystemError error = 0;
+    kestrap::CreateStartMenuShortcut(folderCsidl, linkName, target, workingFolder, description,
+                                     &error);
+    return error;
 }
 
 }  // namespace kestrap

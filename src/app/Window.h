@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/SystemError.h"
+
 namespace kestrap {
 
 // Message box flags and answers, with the values of MB_* and ID* of <windows.h>.
@@ -56,8 +58,9 @@ public:
     // restores the outer window size, in dialog units, and lays the controls out again
     virtual void RestoreSize(int widthDialogUnits, int heightDialogUnits) = 0;
 
-    // writes a shell link into a special folder; false when the link object is unavailable
-    virtual bool CreateStartMenuShortcut(int folderCsidl, std::string_view linkName,
+    // writes a shell link into a special folder; 0 when it was written, else the system's
+    // code for why not
+    virtual SystemError CreateStartMenuShortcut(int folderCsidl, std::string_view linkName,
                                          std::string_view target, std::string_view workingFolder,
                                          std::string_view description) = 0;
 

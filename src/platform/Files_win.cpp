@@ -4,32 +4,19 @@
 
 #include <string>
 
+#include "platform/Owned_win.h"
+#include "platform/WidePaths_win.h"
+
 namespace kestrap {
+
+const SystemError FileTooLargeError = ERROR_FILE_TOO_LARGE;
+
 namespace {
 
-class OwnedFile {
-public:
-    explicit OwnedFile(HANDLE h) : h_(h) {}
-    OwnedFile(const OwnedFile&) = delete;
-    OwnedFile& operator=(const OwnedFile&) = delete;
-    ~OwnedFile() { Close(); }
-    HANDLE get() const { return h_; }
-    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
-    bool Close() {
-        if (h_ == INVALID_HANDLE_VALUE) return true;
-        HANDLE h = h_;
-        h_ = INVALID_HANDLE_VALUE;
-        return CloseHandle(h) != 0;
-    }
-
-private:
-    HANDLE h_;
-};
-
-std::string FolderOf(const std::string& path) {
-    size_t cut = path.find_last_of("\\/");
-    if (cut == std::string::npos) return ".";
-    if (cut == 0 || path[cut - 1] == ':') return path.substr(0, cut + 1);  // "\" or "C:\"
+std::wstring FolderOf(const std::wstring& path) {
+    size_t cut = path.find_last_of(L"\\/");
+    if (cut == std::wstring::npos) return L".";
+    if (cut == 0 || path[cut - 1] == L':') return path.substr(0, cut + 1);  // "\" or "C:\"
     return path.substr(0, cut);
 }
 
@@ -52,44 +39,55 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
     while (!bytes.empty()) {
         DWORD chunk = bytes.size() > (1u << 30) ? (1u << 30) : static_cast<DWORD>(bytes.size());
         DWORD written = 0;
-        if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
+        if (!WriteFile(file, bytes.data(), chunk, &written, nullptr)) return false;
+        if (written == 0) {
+            SetLastError(ERROR_WRITE_FAULT);
+            return false;
+        }
         bytes.remove_prefix(written);
     }
     return true;
 }
 
+// Keeps the code of the first failure: the clean-up after it sets codes of its own.
+bool Fail(SystemError* error, DWORD code = GetLastError()) {
+    if (error) *error = static_cast<SystemError>(code);
+    return false;
+}
+
 }  // namespace
 
 bool FileExists(const std::string& path) {
-    // wildcards would make FindFirstFileA answer for some other file
+    // wildcards would make FindFirstFile answer for some other file
     if (path.empty() || path.find_first_of("*?") != std::string::npos) return false;
-    WIN32_FIND_DATAA found{};
-    HANDLE search = FindFirstFileA(path.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return false;
-    FindClose(search);
+    WIN32_FIND_DATAW found{};
+    OwnedFind search(FindFirstFileW(WidePath(path).c_str(), &found));
+    if (!search.valid()) return false;
     const DWORD excluded = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
     return (found.dwFileAttributes & excluded) == 0;
 }
 
 bool PathExists(const std::string& path) {
     return !path.empty() && !IsDeviceName(path) &&
-           GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+           GetFileAttributesW(WidePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool ReadFileStart(const std::string& path, std::string& bytes, size_t maxBytes, bool& cut) {
+bool ReadFileStart(const std::string& path, std::string& bytes, size_t maxBytes, bool& cut,
+                   SystemError* error) {
     bytes.clear();
     cut = false;
-    OwnedFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return false;
+    OwnedFile file(CreateFileW(WidePath(path).c_str(), GENERIC_READ,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return Fail(error);
     // names like AUX or COM1.htm open a device in any folder; reading one may never end
-    if (GetFileType(file.get()) != FILE_TYPE_DISK) return false;
+    if (GetFileType(file.get()) != FILE_TYPE_DISK) return Fail(error, ERROR_INVALID_NAME);
     char buffer[65536];
     for (;;) {
         DWORD n = 0;
         if (!ReadFile(file.get(), buffer, sizeof buffer, &n, nullptr)) {
             bytes.clear();
-            return false;
+            return Fail(error);
         }
         if (n == 0) return true;
         size_t room = maxBytes - bytes.size();
@@ -102,31 +100,47 @@ bool ReadFileStart(const std::string& path, std::string& bytes, size_t maxBytes,
     }
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, SystemError* error) {
+    const std::wstring target = WidePath(path);
+    if (target.empty()) return Fail(error, ERROR_INVALID_NAME);
     // Windows refuses to replace a read-only file, Wine does not: ask first so both keep it
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    DWORD attributes = GetFileAttributesW(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
-        return false;
+        return Fail(error, ERROR_ACCESS_DENIED);
     }
-    char temporary[MAX_PATH + 1] = {};
-    if (GetTempFileNameA(FolderOf(path).c_str(), "kst", 0, temporary) == 0) return false;
-    OwnedFile file(CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+    wchar_t temporary[MAX_PATH + 1] = {};
+    const std::wstring folder = FolderOf(target);
+    if (GetTempFileNameW(folder.c_str(), L"kst", 0, temporary) == 0) {
+        // a missing folder reads "directory name is invalid" here; say that it is not there
+        if (GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            return Fail(error, ERROR_PATH_NOT_FOUND);
+        }
+        return Fail(error);
+    }
+    OwnedFile file(CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    bool written = file.valid() && WriteAll(file.get(), bytes) && FlushFileBuffers(file.get());
-    written = file.Close() && written;
-    if (!written || !MoveFileExA(temporary, path.c_str(),
-                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileA(temporary);
-        return false;
+    DWORD code = ERROR_SUCCESS;
+    if (!file.valid() || !WriteAll(file.get(), bytes) || !FlushFileBuffers(file.get())) {
+        code = GetLastError();
     }
-    return true;
+    // a full disk may show only when the last buffers are written at the close
+    if (file.valid() && !CloseHandle(file.Release()) && code == ERROR_SUCCESS) {
+        code = GetLastError();
+    }
+    const DWORD replace = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    if (code == ERROR_SUCCESS && !MoveFileExW(temporary, target.c_str(), replace)) {
+        code = GetLastError();
+    }
+    if (code == ERROR_SUCCESS) return true;
+    DeleteFileW(temporary);
+    return Fail(error, code);
 }
 
 std::string ExecutableFolder() {
-    std::string buffer(MAX_PATH, '\0');
+    std::wstring buffer(MAX_PATH, L'\0');
     for (;;) {
-        DWORD n = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (n == 0) return ".\\";
         if (n < buffer.size()) {
             buffer.resize(n);
@@ -135,8 +149,8 @@ std::string ExecutableFolder() {
         if (buffer.size() >= 32768) return ".\\";
         buffer.resize(buffer.size() * 2);
     }
-    size_t cut = buffer.find_last_of("\\/");
-    return cut == std::string::npos ? ".\\" : buffer.substr(0, cut + 1);
+    size_t cut = buffer.find_last_of(L"\\/");
+    return cut == std::wstring::npos ? ".\\" : PathFromWide(buffer.substr(0, cut + 1));
 }
 
 }  // namespace kestrap

@@ -2,6 +2,7 @@
 
 #include "common/Text.h"
 #include "platform/Files.h"
+#include "platform/Paths.h"
 
 namespace kestrap {
 namespace {
@@ -42,7 +43,7 @@ std::string ListBaseName(std::string_view resultsFileName) {
 }
 
 std::string SearchListPath(const std::string& folder, std::string_view baseName, SearchList list) {
-    return folder + std::string(baseName) + std::string(KindOf(list).extension);
+    return JoinPath(folder, std::string(baseName).append(KindOf(list).extension));
 }
 
 std::string ReadSearchList(const std::string& folder, std::string_view baseName, SearchList list) {

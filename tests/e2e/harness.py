@@ -61,6 +61,11 @@ def escape(text, blanks=False):
     return "".join(out)
 
 
+def escape_path(path):
+    """A path for the driver: UTF-8, as the program keeps its paths, so any folder name goes."""
+    return escape(path.encode("utf-8").decode("latin-1"), blanks=True)
+
+
 def unescape(field):
     out = bytearray()
     i = 0
@@ -135,11 +140,11 @@ class Driver:
 class Program:
     """kestrap.exe in a program folder of its own, and the driver that works it."""
 
-    def __init__(self, work, name, kestrap_exe, driver_exe, prefix):
+    def __init__(self, work, name, kestrap_exe, driver_exe, prefix, folder_name=None):
         self.name = name
         self.driver_exe = driver_exe
-        self.folder = os.path.join(prefix, "drive_c", "e2e", name)
-        self.windows_folder = "C:\\e2e\\" + name + "\\"
+        self.folder = os.path.join(prefix, "drive_c", "e2e", folder_name or name)
+        self.windows_folder = "C:\\e2e\\" + (folder_name or name) + "\\"
         self.logs = os.path.join(work, "logs", name)
         shutil.rmtree(self.folder, ignore_errors=True)
         os.makedirs(self.folder)
@@ -160,8 +165,7 @@ class Program:
         if prepare is not None:
             prepare(self)
         output = f"C:\\e2e\\{self.name}-output{self.runs}.txt"
-        self.call("start", escape(self.windows_folder + "kestrap.exe", blanks=True),
-                  escape(output, blanks=True))
+        self.call("start", escape_path(self.windows_folder + "kestrap.exe"), escape_path(output))
 
     def start_to_window(self, start_menu_answer=IDNO):
         """Starts the program, answers the start-menu question if it comes, waits for the window."""
@@ -320,14 +324,14 @@ class Program:
 
     def lock(self, name):
         """Holds a file of the program folder open with no sharing until unlock()."""
-        self.call("lock", escape(self.windows_folder + name, blanks=True))
+        self.call("lock", escape_path(self.windows_folder + name))
 
     def unlock(self):
         self.call("unlock")
 
     def set_attributes(self, name, attributes):
         """Sets the Windows attributes of a file in the program folder (FILE_ATTRIBUTE_*)."""
-        self.call("attrib", attributes, escape(self.windows_folder + name, blanks=True))
+        self.call("attrib", attributes, escape_path(self.windows_folder + name))
 
     def files(self):
         return sorted(os.listdir(self.folder))

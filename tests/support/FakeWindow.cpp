@@ -174,14 +174,15 @@ void FakeWindow::RestoreSize(int widthDialogUnits, int heightDialogUnits) {
            std::to_string(heightDialogUnits));
 }
 
-bool FakeWindow::CreateStartMenuShortcut(int folderCsidl, std::string_view linkName,
-                                         std::string_view target, std::string_view workingFolder,
-                                         std::string_view description) {
+SystemError FakeWindow::CreateStartMenuShortcut(int folderCsidl, std::string_view linkName,
+                                                std::string_view target,
+                                                std::string_view workingFolder,
+                                                std::string_view description) {
     std::lock_guard guard(lock_);
     shortcuts_.push_back({folderCsidl, std::string(linkName), std::string(target),
                           std::string(workingFolder), std::string(description)});
     Record("CreateStartMenuShortcut " + std::to_string(folderCsidl) + " " + std::string(linkName));
-    return shortcutResult_;
+    return shortcutError_;
 }
 
 void FakeWindow::QueueAnswer(int answer) {
@@ -194,9 +195,9 @@ void FakeWindow::SetDefaultAnswer(int answer) {
     defaultAnswer_ = answer;
 }
 
-void FakeWindow::SetShortcutResult(bool created) {
+void FakeWindow::SetShortcutError(SystemError error) {
     std::lock_guard guard(lock_);
-    shortcutResult_ = created;
+    shortcutError_ = error;
 }
 
 void FakeWindow::SelectListItem(int index) {

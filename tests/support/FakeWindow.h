@@ -50,7 +50,7 @@ public:
     void SetProgressRange(int maximum) override;
     void SetProgress(int position) override;
     void RestoreSize(int widthDialogUnits, int heightDialogUnits) override;
-    bool CreateStartMenuShortcut(int folderCsidl, std::string_view linkName,
+    SystemError CreateStartMenuShortcut(int folderCsidl, std::string_view linkName,
                                  std::string_view target, std::string_view workingFolder,
                                  std::string_view description) override;
     // makes the calls at once, as a window without a thread of its own; counted as one wait
@@ -63,7 +63,8 @@ public:
     // box gets AnswerOk and any other box AnswerCancel, unless a default answer is set.
     void QueueAnswer(int answer);
     void SetDefaultAnswer(int answer);
-    void SetShortcutResult(bool created);
+    // the code the next shortcuts fail with; 0 (written) unless set
+    void SetShortcutError(SystemError error);
 
     // What a user does: pick a list line (-1 for none), type into the combo's edit field
     // (which drops its list selection, unlike SetText).
@@ -103,7 +104,7 @@ private:
     std::map<int, bool> enabled_;
     std::deque<int> answers_;
     int defaultAnswer_ = 0;  // 0: by the box's buttons
-    bool shortcutResult_ = true;
+    SystemError shortcutError_ = 0;
     std::vector<AskCall> asks_;
     std::vector<std::string> opened_;
     std::vector<Size> restoredSizes_;

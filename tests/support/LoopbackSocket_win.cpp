@@ -3,23 +3,24 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
+#include "platform/Owned_win.h"
+
 namespace kestrap {
 
 Listener::Listener(bool listening) {
     if (!StartSockets()) return;
-    SOCKET socket = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    if (socket == INVALID_SOCKET) return;
+    OwnedSocket socket(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    if (!socket.valid()) return;
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     int size = sizeof address;
-    if (::bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::getsockname(socket, reinterpret_cast<sockaddr*>(&address), &size) != 0 ||
-        (listening && ::listen(socket, 16) != 0)) {
-        ::closesocket(socket);
+    if (::bind(socket.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::getsockname(socket.get(), reinterpret_cast<sockaddr*>(&address), &size) != 0 ||
+        (listening && ::listen(socket.get(), 16) != 0)) {
         return;
     }
-    handle = static_cast<SocketHandle>(socket);
+    handle = static_cast<SocketHandle>(socket.Release());
     port = ntohs(address.sin_port);
 }
 

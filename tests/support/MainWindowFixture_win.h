@@ -35,7 +35,7 @@ protected:
 
     void TearDown() override {
         if (dialog) DestroyWindow(dialog);
-        if (shell.searchFont) DeleteObject(shell.searchFont);
+        shell.searchFont.Reset();
         Pump();
     }
 

@@ -2,7 +2,9 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
+#include "FullDisk.h"
 #include "TempFolder.h"
 #include "platform/Files.h"
 
@@ -49,6 +51,42 @@ TEST_F(FilesTest, FailedAtomicWritesKeepTheOldFileAndLeaveNothingBehind) {
     EXPECT_EQ(temp.Read("locked.html"), "old content");
     EXPECT_EQ(EntriesIn(temp.Path()), 1);
     SetWritable(temp.File("locked.html"), true);
+}
+
+// a user must be able to tell a missing folder from a locked file from a full disk
+TEST_F(FilesTest, FailedWritesSayWhyInTheSystemsWords) {
+    SystemError missing = 0, locked = 0, full = 0;
+    EXPECT_FALSE(WriteFileAtomically(temp.File("missing/out.html"), "x", &missing));
+    temp.Write("locked.html", "old");
+    SetWritable(temp.File("locked.html"), false);
+    EXPECT_FALSE(WriteFileAtomically(temp.File("locked.html"), "new", &locked));
+    SetWritable(temp.File("locked.html"), true);
+    {
+        FullDisk disk(4096);
+        if (disk.Works()) {
+            EXPECT_FALSE(WriteFileAtomically(temp.File("big.html"), std::string(8192, 'x'), &full));
+        }
+    }
+    std::vector<SystemError> codes{missing, locked};
+    if (full != 0) codes.push_back(full);  // where a full disk can be made
+    std::vector<std::string> messages;
+    for (SystemError code : codes) {
+        EXPECT_NE(code, 0);
+        messages.push_back(SystemMessage(code));
+        EXPECT_FALSE(messages.back().empty());
+        EXPECT_EQ(std::string("\r\n. ").find(messages.back().back()), std::string::npos)
+            << messages.back();
+    }
+    for (size_t i = 0; i < messages.size(); ++i)
+        for (size_t j = i + 1; j < messages.size(); ++j) EXPECT_NE(messages[i], messages[j]);
+    EXPECT_EQ(EntriesIn(temp.Path()), 1);
+
+    SystemError unread = 0, tooLarge = 0;
+    std::string bytes;
+    EXPECT_FALSE(ReadWholeFile(temp.File("absent.html"), bytes, 16, &unread));
+    EXPECT_NE(unread, 0);
+    EXPECT_FALSE(ReadWholeFile(temp.File("locked.html"), bytes, 2, &tooLarge));
+    EXPECT_EQ(tooLarge, FileTooLargeError);
 }
 
 TEST_F(FilesTest, ReadsWholeFilesOrTheStartOfLargeOnes) {

@@ -7,6 +7,7 @@
 #include "StoreFixture.h"
 #include "app/ControlIds.h"
 #include "app/SettingsSteps.h"
+#include "platform/SystemError.h"
 
 namespace kestrap {
 namespace {
@@ -42,6 +43,17 @@ TEST_F(SettingsTest, WithoutAFileTheDefaultIsLoadedAndTheQuestionAsked) {
     EXPECT_EQ(call.description, "Run the Orvane Kestrap");
     EXPECT_EQ(state.startMenuState, "done");
     EXPECT_TRUE(window.RestoredSizes().empty());
+}
+
+TEST_F(SettingsTest, AShortcutThatCouldNotBeWrittenSaysWhy) {
+    window.QueueAnswer(AnswerYes);
+    window.SetShortcutError(5);
+    LoadSettings(state, window);
+    ASSERT_EQ(window.Asks().size(), 2u);
+    EXPECT_EQ(window.Asks()[1].caption, "Shortcut not added");
+    EXPECT_EQ(window.Asks()[1].text,
+              "Kestrap could not add its shortcut to the Start menu (" + SystemMessage(5) + ").");
+    EXPECT_EQ(state.startMenuState, "done");
 }
 
 TEST_F(SettingsTest, CancelAsksAgainAtTheNextStartAndDoneInAnyCaseNever) {

@@ -6,6 +6,8 @@
 
 #include "TempFolder.h"
 #include "platform/Files.h"
+#include "platform/Paths.h"
+#include "platform/WidePaths_win.h"
 
 namespace kestrap {
 namespace {
@@ -72,6 +74,48 @@ TEST_F(FilesWinTest, BackslashPathsAndTheProgramFolder) {
     std::string program = ExecutableFolder();
     EXPECT_EQ(program.back(), '\\');
     EXPECT_EQ(std::string(module, n).rfind(program, 0), 0u);
+}
+
+// a program folder named outside the ANSI code page, as for a user called Łukasz
+TEST_F(FilesWinTest, FolderNamedOutsideTheCodePageIsReadAndWritten) {
+    const std::string folder = temp.Path() + "\xC5\x81ukasz\\";
+    const std::wstring wideFolder = WidePath(temp.Path()) + L"\u0141ukasz\\";
+    ASSERT_TRUE(CreateDirectoryW(wideFolder.c_str(), nullptr));
+
+    const std::string settings = JoinPath(folder, "kestrap.ini");
+    ASSERT_TRUE(WriteFileAtomically(settings, "first"));
+    ASSERT_TRUE(WriteFileAtomically(settings, "second"));
+    EXPECT_TRUE(FileExists(settings));
+    EXPECT_TRUE(PathExists(settings));
+    std::string bytes;
+    EXPECT_TRUE(ReadWholeFile(settings, bytes));
+    EXPECT_EQ(bytes, "second");
+    EXPECT_NE(GetFileAttributesW((wideFolder + L"kestrap.ini").c_str()), INVALID_FILE_ATTRIBUTES);
+
+    // a name typed into the window is ANSI: "\xE9" is "é" in Windows-1252
+    ASSERT_TRUE(WriteFileAtomically(JoinPath(folder, "caf\xE9.html"), "x"));
+    const std::wstring typed = wideFolder + L"caf\u00E9.html";
+    EXPECT_NE(GetFileAttributesW(typed.c_str()), INVALID_FILE_ATTRIBUTES);
+    const auto entries = std::distance(std::filesystem::directory_iterator(wideFolder),
+                                       std::filesystem::directory_iterator());
+    EXPECT_EQ(entries, 2) << "a temporary file was left behind";
+
+    EXPECT_EQ(PathForDisplay(JoinPath(folder, "caf\xE9.html")),
+              temp.Path() + "?ukasz\\caf\xE9.html");
+}
+
+TEST_F(FilesWinTest, ReadOnlyTargetAndMissingFolderGiveDifferentMessages) {
+    temp.Write("locked.html", "old");
+    SetAttributes(temp.File("locked.html"), FILE_ATTRIBUTE_READONLY);
+    SystemError locked = 0, missing = 0;
+    EXPECT_FALSE(WriteFileAtomically(temp.File("locked.html"), "new", &locked));
+    EXPECT_FALSE(WriteFileAtomically(temp.File("gone\\kestrap.html"), "new", &missing));
+    SetAttributes(temp.File("locked.html"), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(locked, ERROR_ACCESS_DENIED);
+    EXPECT_EQ(missing, ERROR_PATH_NOT_FOUND);
+    EXPECT_NE(SystemMessage(locked), SystemMessage(missing));
+    // a code the system has no words for still says something
+    EXPECT_EQ(SystemMessage(static_cast<SystemError>(0x8FFF0001)), "Error 0x8FFF0001");
 }
 
 }  // namespace

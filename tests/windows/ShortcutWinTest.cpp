@@ -13,6 +13,8 @@
 #include <string>
 
 #include "desktop/Shortcut.h"
+#include "platform/Owned_win.h"
+#include "platform/WidePaths_win.h"
 
 namespace kestrap {
 namespace {
@@ -27,33 +29,32 @@ struct LinkContents {
 // Reads a link back the way the shell does.
 LinkContents ReadLink(const std::string& path) {
     LinkContents contents;
-    CoInitialize(nullptr);
-    IShellLinkA* link = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                   reinterpret_cast<void**>(&link)))) {
-        IPersistFile* file = nullptr;
-        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-            const std::wstring wide(path.begin(), path.end());
-            if (SUCCEEDED(file->Load(wide.c_str(), STGM_READ))) {
-                contents.loaded = true;
-                char text[1024] = {};
-                link->GetPath(text, sizeof text, nullptr, SLGP_RAWPATH);
-                contents.target = text;
-                text[0] = 0;
-                link->GetWorkingDirectory(text, sizeof text);
-                contents.workingFolder = text;
-                text[0] = 0;
-                link->GetDescription(text, sizeof text);
-                contents.description = text;
-                text[0] = 0;
-                link->GetArguments(text, sizeof text);
-                contents.arguments = text;
-            }
-            file->Release();
-        }
-        link->Release();
+    ComScope com;
+    ComPtr<IShellLinkW> link;
+    ComPtr<IPersistFile> file;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                link.Out())) ||
+        FAILED(link->QueryInterface(IID_IPersistFile, file.Out())) ||
+        FAILED(file->Load(WidePath(path).c_str(), STGM_READ))) {
+        return contents;
     }
-    CoUninitialize();
+    contents.loaded = true;
+    // the target as the shell resolves it; Wine's GetPath answers with the ANSI copy
+    wchar_t text[1024] = {};
+    LPITEMIDLIST items = nullptr;
+    if (SUCCEEDED(link->GetIDList(&items)) && items && SHGetPathFromIDListW(items, text)) {
+        contents.target = PathFromWide(text);
+    }
+    CoTaskMemFree(items);
+    text[0] = 0;
+    link->GetWorkingDirectory(text, 1024);
+    contents.workingFolder = PathFromWide(text);
+    text[0] = 0;
+    link->GetDescription(text, 1024);
+    contents.description = PathFromWide(text);
+    text[0] = 0;
+    link->GetArguments(text, 1024);
+    contents.arguments = PathFromWide(text);
     return contents;
 }
 
@@ -76,8 +77,8 @@ protected:
         folder = std::string(base) + "kestrap-link-" + std::to_string(GetCurrentProcessId()) + "\\";
         fs::create_directories(folder);
         // a real executable to point at, as the program folder would hold
-        CloseHandle(CreateFileA((folder + "kestrap.exe").c_str(), GENERIC_WRITE, 0, nullptr,
-                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        OwnedFile(CreateFileA((folder + "kestrap.exe").c_str(), GENERIC_WRITE, 0, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     }
     void TearDown() override {
         std::error_code ignored;
@@ -118,6 +119,35 @@ TEST_F(ShellLinkTest, UnknownFolderGivesNoPathAndNoLink) {
     EXPECT_TRUE(CreateStartMenuShortcut(0x7F, "Orvane Kestrap.lnk", folder + "kestrap.exe", folder,
                                         "Run the Orvane Kestrap"));
     EXPECT_FALSE(fs::exists("\\Orvane Kestrap.lnk"));
+}
+
+// a program folder named outside the ANSI code page, as for a user called Łukasz
+TEST_F(ShellLinkTest, LinkInAFolderNamedOutsideTheCodePageReadsBack) {
+    const std::string named = folder + "\xC5\x81ukasz\\";
+    ASSERT_TRUE(CreateDirectoryW(WidePath(named).c_str(), nullptr));
+    OwnedFile(CreateFileW(WidePath(named + "kestrap.exe").c_str(), GENERIC_WRITE, 0, nullptr,
+                          CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const std::string link = named + "Orvane Kestrap.lnk";
+    SystemError error = -1;
+    ASSERT_EQ(WriteShellLink(link, named + "kestrap.exe", named, "Run the Orvane Kestrap", &error),
+              LinkWrite::Written);
+    EXPECT_EQ(error, 0);
+    const LinkContents read = ReadLink(link);
+    ASSERT_TRUE(read.loaded);
+    EXPECT_EQ(CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, WidePath(read.target).c_str(), -1,
+                             WidePath(named + "kestrap.exe").c_str(), -1),
+              CSTR_EQUAL)
+        << read.target;
+    EXPECT_EQ(read.workingFolder, named);
+}
+
+TEST_F(ShellLinkTest, FailedWriteSaysWhy) {
+    SystemError error = 0;
+    EXPECT_EQ(WriteShellLink(folder + "gone\\Orvane Kestrap.lnk", folder + "kestrap.exe", folder,
+                             "x", &error),
+              LinkWrite::NotWritten);
+    EXPECT_NE(error, 0);
+    EXPECT_FALSE(SystemMessage(error).empty());
 }
 
 TEST(SpecialFolder, ProgramsFolderIsAnExistingPathWithoutTrailingBackslash) {

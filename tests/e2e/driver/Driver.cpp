@@ -37,6 +37,7 @@
 
 #include <iostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Protocol.h"
@@ -184,7 +185,7 @@ public:
         if (name == "attrib") {
             DWORD attributes = static_cast<DWORD>(ToNumber(NextWord(line)));
             std::string path = Unescape(line);
-            return SetFileAttributesW(ToWide(path).c_str(), attributes)
+            return SetFileAttributesW(PathToWide(path).c_str(), attributes)
                        ? OkAnswer()
                        : ErrorAnswer("cannot set the attributes of " + path);
         }
@@ -280,15 +281,14 @@ private:
     }
 
     std::string Lock(const std::string& path) {
-        HANDLE file = CreateFileW(ToWide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) return ErrorAnswer("cannot open " + path);
-        locked.push_back(file);
+        OwnedFile file(CreateFileW(PathToWide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.valid()) return ErrorAnswer("cannot open " + path);
+        locked.push_back(std::move(file));
         return OkAnswer();
     }
 
     std::string Unlock() {
-        for (HANDLE file : locked) CloseHandle(file);
         locked.clear();
         return OkAnswer();
     }
@@ -298,7 +298,7 @@ private:
     }
 
     Target target;
-    std::vector<HANDLE> locked;
+    std::vector<OwnedFile> locked;
 };
 
 }  // namespace

@@ -48,6 +48,15 @@ std::wstring ToWide(const std::string& ansi) {
     return wide;
 }
 
+std::wstring PathToWide(const std::string& path) {
+    const int length = static_cast<int>(path.size());
+    int size = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), length, nullptr, 0);
+    if (size <= 0) return ToWide(path);
+    std::wstring wide(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), length, wide.data(), size);
+    return wide;
+}
+
 LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     DWORD_PTR result = 0;
     SetLastError(ERROR_SUCCESS);
@@ -79,58 +88,50 @@ std::string ClassName(HWND window) {
     return name;
 }
 
-Target::~Target() {
-    if (process) CloseHandle(process);
-}
-
 bool Target::Start(const std::string& exePath, const std::string& outputPath) {
-    std::wstring exe = ToWide(exePath);
+    std::wstring exe = PathToWide(exePath);
     std::wstring folder = exe.substr(0, exe.find_last_of(L'\\') + 1);
     std::wstring commandLine = L"\"" + exe + L"\"";
     // The child must not inherit the driver's stdout: a crash report there would end up
     // in the middle of the answers.
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE output = CreateFileW(ToWide(outputPath).c_str(), GENERIC_WRITE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    HANDLE input = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                               OPEN_EXISTING, 0, nullptr);
-    if (output == INVALID_HANDLE_VALUE || input == INVALID_HANDLE_VALUE) {
-        if (output != INVALID_HANDLE_VALUE) CloseHandle(output);
-        if (input != INVALID_HANDLE_VALUE) CloseHandle(input);
-        return false;
-    }
+    OwnedFile output(CreateFileW(PathToWide(outputPath).c_str(), GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    OwnedFile input(CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                OPEN_EXISTING, 0, nullptr));
+    if (!output.valid() || !input.valid()) return false;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = input;
-    startup.hStdOutput = output;
-    startup.hStdError = output;
+    startup.hStdInput = input.get();
+    startup.hStdOutput = output.get();
+    startup.hStdError = output.get();
     PROCESS_INFORMATION info{};
     BOOL started = CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0,
                                   nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &info);
-    CloseHandle(output);
-    CloseHandle(input);
     if (!started) return false;
-    CloseHandle(info.hThread);
-    process = info.hProcess;
+    OwnedHandle thread(info.hThread);
+    process = OwnedHandle(info.hProcess);
     processId = info.dwProcessId;
     mainWindow = nullptr;
     return true;
 }
 
 bool Target::Alive() const {
-    return process && WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    return process.valid() && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
 }
 
 bool Target::WaitForExit(DWORD timeoutMs, DWORD& exitCode) const {
-    if (!process || WaitForSingleObject(process, timeoutMs) != WAIT_OBJECT_0) return false;
-    GetExitCodeProcess(process, &exitCode);
+    if (!process.valid() || WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0) {
+        return false;
+    }
+    GetExitCodeProcess(process.get(), &exitCode);
     return true;
 }
 
 void Target::Kill() {
-    if (Alive()) TerminateProcess(process, 99);
+    if (Alive()) TerminateProcess(process.get(), 99);
 }
 
 HWND Target::FindMainWindow() const {

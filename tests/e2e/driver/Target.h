@@ -6,11 +6,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/Owned_win.h"
+
 namespace kestrap::e2e {
 
 // Texts of other processes come back as UTF-16; the program's own texts are ANSI.
 std::string ToAnsi(const std::wstring& wide);
 std::wstring ToWide(const std::string& ansi);
+// A path as the program reads one: UTF-8, or ANSI where the bytes are not UTF-8.
+std::wstring PathToWide(const std::string& path);
 
 // SendMessageW with a time-out: a program that stops answering fails the command instead
 // of hanging the driver. TakeUnanswered() tells whether a message timed out since last asked.
@@ -22,12 +26,10 @@ std::string ClassName(HWND window);
 
 class Target {
 public:
-    ~Target();
-
     // Starts the program from its own folder, its output (and a crash report) going to
     // outputPath; false when it cannot be started.
     bool Start(const std::string& exePath, const std::string& outputPath);
-    bool Started() const { return process != nullptr; }
+    bool Started() const { return process.valid(); }
     bool Alive() const;
     // Waits for the end of the process; false on time-out. exitCode gets its exit code.
     bool WaitForExit(DWORD timeoutMs, DWORD& exitCode) const;
@@ -45,7 +47,7 @@ public:
 private:
     HWND FindMainWindow() const;
 
-    HANDLE process = nullptr;
+    OwnedHandle process;
     DWORD processId = 0;
     HWND mainWindow = nullptr;
 };
