@@ -5,7 +5,9 @@
 #include "common/Text.h"
 #include "platform/Files.h"
 #include "search/Dates.h"
+#include "search/FeedText.h"
 #include "search/SearchRun.h"
+#include "store/ItemLink.h"
 #include "store/ListFiles.h"
 #include "store/Results.h"
 
@@ -17,8 +19,10 @@ constexpr std::string_view LineEnd = "\r\n";
 // 10,000 entries take a few MiB; a file far beyond that is read only this far
 constexpr size_t MaxResultsFileBytes = size_t{64} << 20;
 
-std::string_view StoredDate(std::string_view entry) {
-    return entry.substr(0, 10);
+// inert whatever the list holds (a date read from a hand-edited file, say): it is written
+// before the item's href and into its heading
+std::string StoredDate(std::string_view entry) {
+    return HeldDate(entry.substr(0, 10));
 }
 
 // A line break inside a title or link would split its item line, and the reader would then
@@ -43,7 +47,7 @@ void AppendItem(std::string& out, std::string_view entry) {
     out.append("<li>");
     AppendOnOneLine(out, StoredDate(entry));
     out.append(" <a href=\"");
-    AppendOnOneLine(out, ResultField(entry, 3));
+    AppendOnOneLine(out, ItemHref(ResultField(entry, 3)));
     out.append("\">");
     AppendOnOneLine(out, ResultField(entry, 2));
     out.append("</a>");
@@ -69,7 +73,7 @@ void EntryOfItem(std::string_view item, std::string& entry) {
     entry.append(" || ");
     AppendEntryField(entry, StripBlanks(TextBetween(item, ">", "<")));
     entry.append(" || ");
-    AppendEntryField(entry, StripBlanks(TextBetween(item, "\"", "\"")));
+    AppendEntryField(entry, LinkOfItemHref(StripBlanks(TextBetween(item, "\"", "\""))));
 }
 
 // Appends one entry per "<li>" line; returns how many did not fit into the list.
