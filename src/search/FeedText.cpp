@@ -1,5 +1,6 @@
 #include "search/FeedText.h"
 
+#include <cstdint>
 #include <optional>
 
 #include "common/Text.h"
@@ -134,8 +135,10 @@ std::string HeldTitle(std::string_view raw, bool utf8) {
             continue;
         }
         if (!converter) converter.emplace();
-        if (!converter->AppendCharacter(raw.substr(at, length), held))
-            held.append("&#").append(std::to_string(character)).push_back(';');
+        if (!converter->AppendCharacter(raw.substr(at, length), held)) {
+            held.append("&#").append(std::to_string(static_cast<uint32_t>(character)));
+            held.push_back(';');
+        }
         at += length;
     }
     return held;

@@ -67,9 +67,11 @@ class PageParts(html.parser.HTMLParser):
 
 
 def inert_or_web(href):
-    lower = href.lower()
-    return href.startswith("#") or (
-        (lower.startswith("http://") or lower.startswith("https://")) and len(href.split("/")[2]) > 0)
+    """An href that goes nowhere (a place in the page) or to a web host."""
+    if href.startswith("#"):
+        return True
+    scheme, _, rest = href.partition("://")
+    return scheme.lower() in ("http", "https") and rest.split("/")[0] != ""
 
 
 class FeedTextTest(Scenario):
@@ -131,14 +133,16 @@ class FeedTextTest(Scenario):
         status = self.search("sfbay\r\ntoronto.kijiji.ca", "bike")
         self.assertEqual(status[:2], [
             f"Searching in sfbay for bike (sss)... found {len(HOSTILE)} items, 0 are new.",
-            f"Searching in toronto.kijiji.ca for bike (sss)... found {len(UTF8)} items, 0 are new."])
+            f"Searching in toronto.kijiji.ca for bike (sss)... found {len(UTF8)} items, "
+            "0 are new."])
 
     def render(self, saved):
         """Renders a copy of the saved file, with alert() made harmless, and checks what a
         reader sees."""
         page = os.path.join(self.work, "feed-text.html")
         with open(page, "wb") as f:
-            f.write(b"<script>window.alert = function () {};</script>\r\n" + saved.encode("latin-1"))
+            f.write(b"<script>window.alert = function () {};</script>\r\n")
+            f.write(saved.encode("latin-1"))
         dom = self.chromium(page, "--dump-dom").decode("utf-8")
         self.chromium(page, "--window-size=900,700",
                       "--screenshot=" + os.path.join(self.work, "feed-text.png"))
@@ -155,7 +159,8 @@ class FeedTextTest(Scenario):
         self.assertEqual(len(parts.hrefs), len(HOSTILE) + len(UTF8))
         for href in parts.hrefs:
             self.assertTrue(inert_or_web(href), href)
-        for seen in ("V\u00e9lo \u2013 tr\u00e8s bon \u00e9tat", "\u0141\u00f3d\u017a desk \u20ac40 or $35",
+        for seen in ("V\u00e9lo \u2013 tr\u00e8s bon \u00e9tat",
+                     "\u0141\u00f3d\u017a desk \u20ac40 or $35",
                      "<img src=x onerror=alert(1)>Bike", "Lamp $5",
                      "<script>document.title='owned';alert(2)</script>Script"):
             self.assertIn(seen, text)

@@ -84,8 +84,8 @@ TEST(FeedText, HostileTitlesAndLinksAreHeldAsText) {
 
     // a date keeps its length, inert
     FeedStore store;
-    ASSERT_EQ(ScanFeed(Answer("", {HostileAds[0]}, "<b>\"&</b>2008"), "boston.craigslist.org", store),
-              1);
+    const std::string dated = Answer("", {HostileAds[0]}, "<b>\"&</b>2008");
+    ASSERT_EQ(ScanFeed(dated, "boston.craigslist.org", store), 1);
     EXPECT_EQ(store.items[0].date, "_b____/b_2");
 }
 
@@ -108,7 +108,8 @@ TEST(FeedText, EncodingsOfTheBody) {
         {"<?xml version=\"1.0\"?>" + invalid, {latin}},
         // a UTF-8 feed keeps a byte that is not UTF-8, and converts the rest
         {std::string(Utf8Declaration),
-         {{invalid, "http://x.test/" + invalid, "caf\xE9 and \xE9", "http://x.test/caf%E9%20and%20%C3%A9"}}},
+         {{invalid, "http://x.test/" + invalid, "caf\xE9 and \xE9",
+           "http://x.test/caf%E9%20and%20%C3%A9"}}},
         // any other encoding: byte for byte
         {std::string(LatinDeclaration),
          {{Utf8Ads[0].title, Utf8Ads[0].link, Utf8Ads[0].title, Utf8Ads[0].link}, latin}},
@@ -139,7 +140,8 @@ TEST_F(FeedTextRoundTrip, SavedAdsAreKnownAfterALoadAndTheFileIsInert) {
               static_cast<int>(ads.size()));
     for (const FeedItem& item : store.items) {
         const std::string link = EntryFieldText(item.link);  // as a search adds it
-        if (!FindResultByLink(state, link)) AddNewResult(state, window, item.date, item.title, link);
+        if (!FindResultByLink(state, link))
+            AddNewResult(state, window, item.date, item.title, link);
     }
     ASSERT_TRUE(SaveResultsFile(state, temp.File("round.html")));
 
@@ -162,7 +164,8 @@ TEST_F(FeedTextRoundTrip, SavedAdsAreKnownAfterALoadAndTheFileIsInert) {
         EXPECT_TRUE(FindResultByLink(loaded, EntryFieldText(item.link))) << item.link;
     // and the loaded list is written again byte for byte, but for the NEW tags
     std::string untagged = text;
-    for (size_t at; (at = untagged.find(" <b>NEW</b>")) != std::string::npos;) untagged.erase(at, 11);
+    for (size_t at; (at = untagged.find(" <b>NEW</b>")) != std::string::npos;)
+        untagged.erase(at, 11);
     EXPECT_EQ(ResultsFileText(loaded), untagged);
 }
 
