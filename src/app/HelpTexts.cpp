@@ -17,7 +17,8 @@ std::string_view HelpText(int controlId) {
         return "This saves and then displays the current results in your default browser.";
     case IDC_RESULTS_LIST:
         return "Results will be displayed here as they are found (and so will old results when "
-               "they're loaded). Double click an entry to view it, and right click for delete "
+               "they're loaded). Double click an entry to view it in your browser (only links "
+               "starting with http:// or https:// are opened), and right click for delete "
                "options.";
     case IDC_SEARCH:
         return "This begins searching for your query (or aborts the search if it's already "

@@ -5,6 +5,7 @@
 #include "app/State.h"
 #include "app/Window.h"
 #include "common/Text.h"
+#include "search/FeedText.h"
 #include "store/ResultEntry.h"
 
 namespace kestrap {
@@ -55,8 +56,15 @@ void ClearResults(AppState& state, Window& window) {
 
 void OpenResultLink(Window& window) {
     std::string line = window.ListSelectedText();
+    if (line.empty()) return;
     std::string_view link = ResultField(line, 3);
-    if (link.substr(0, 4) == "http") window.Open(link);
+    if (IsWebAddress(link)) {
+        window.Open(link);
+        return;
+    }
+    // anything else would be run or opened as a file by the shell
+    window.Ask("The link of this entry is not a web address and was not opened.",
+               "Link not opened", BoxOk | BoxIconWarning);
 }
 
 }  // namespace kestrap

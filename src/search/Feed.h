@@ -11,9 +11,9 @@ namespace kestrap {
 constexpr int MaxFeedItems = 500;
 
 struct FeedItem {
-    std::string date;   // stored form YYYY-MM-DD
-    std::string title;  // CDATA wrapper removed, otherwise as sent
-    std::string link;
+    std::string date;   // stored form YYYY-MM-DD, held by HeldDate (search/FeedText.h)
+    std::string title;  // CDATA wrapper removed, held by HeldTitle
+    std::string link;   // held by HeldLink
 };
 
 // The items of one fetch. `cut` tells that the feed held more than MaxFeedItems.

@@ -8,6 +8,7 @@
 
 #include "common/Text.h"
 #include "search/Dates.h"
+#include "search/FeedText.h"
 
 namespace kestrap {
 
@@ -154,14 +155,13 @@ std::string_view Between(std::string_view text, size_t from, size_t limit, Marke
     return text.substr(begin, end - begin);
 }
 
-std::string Stored(std::string_view field) { return std::string(field.substr(0, MaxFieldBytes)); }
-
 }  // namespace
 
 void ScanItems(std::string_view answer, const FeedRules& rules, FeedStore& store) {
     const size_t startAt = FindText(answer, rules.startMarker);
     if (startAt == npos) return;
     const std::string_view text = answer.substr(startAt);
+    const bool utf8 = IsUtf8Feed(AnswerBody(answer));
 
     TagScanner scanner(text);
     // the item count is the number of titles in the whole text: counted as the items are
@@ -183,7 +183,9 @@ void ScanItems(std::string_view answer, const FeedRules& rules, FeedStore& store
         }
         const std::string_view date = Between(text, item, text.size(), dateOpen, dateClose);
         const std::string_view link = Between(text, item, text.size(), linkOpen, linkClose);
-        store.items.push_back({rules.storedDate(date.substr(0, MaxFieldBytes)), Stored(title), Stored(link)});
+        store.items.push_back({HeldDate(rules.storedDate(date.substr(0, MaxFieldBytes))),
+                               HeldTitle(title.substr(0, MaxFieldBytes), utf8),
+                               HeldLink(link.substr(0, MaxFieldBytes), utf8)});
 
         // without a closing tag the next pass would read this same item again
         const size_t end = itemClose.Find(item);

@@ -2,6 +2,8 @@
 
 #include "common/Text.h"
 #include "search/Dates.h"
+#include "search/FeedText.h"
+#include "store/ItemLink.h"
 #include "store/ResultEntry.h"
 #include "store/ResultsList.h"
 
@@ -10,8 +12,10 @@ namespace {
 
 constexpr std::string_view LineEnd = "\r\n";
 
-std::string_view StoredDate(std::string_view entry) {
-    return entry.substr(0, 10);
+// inert whatever the list holds (a date read from a hand-edited file, say): it is written
+// before the item's href and into its heading
+std::string StoredDate(std::string_view entry) {
+    return HeldDate(entry.substr(0, 10));
 }
 
 // A line break inside a title or link would split its item line, and the reader would then
@@ -36,7 +40,7 @@ void AppendItem(std::string& out, std::string_view entry) {
     out.append("<li>");
     AppendOnOneLine(out, StoredDate(entry));
     out.append(" <a href=\"");
-    AppendOnOneLine(out, ResultField(entry, 3));
+    AppendOnOneLine(out, ItemHref(ResultField(entry, 3)));
     out.append("\">");
     AppendOnOneLine(out, ResultField(entry, 2));
     out.append("</a>");
@@ -62,7 +66,7 @@ void EntryOfItem(std::string_view item, std::string& entry) {
     entry.append(" || ");
     AppendEntryField(entry, StripBlanks(TextBetween(item, ">", "<")));
     entry.append(" || ");
-    AppendEntryField(entry, StripBlanks(TextBetween(item, "\"", "\"")));
+    AppendEntryField(entry, LinkOfItemHref(StripBlanks(TextBetween(item, "\"", "\""))));
 }
 
 }  // namespace

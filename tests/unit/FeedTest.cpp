@@ -1,5 +1,6 @@
 #include "search/Feed.h"
 #include "search/FeedScan.h"
+#include "search/FeedText.h"
 
 #include <gtest/gtest.h>
 
@@ -134,7 +135,7 @@ TEST(ScanFeed, CdataWrapperOnlyAtTheStartOfTheTitle) {
         "<title>&lt;b&gt;</title></item>";
     ASSERT_EQ(ScanFeed(feed, craigslistHost, store), 4);
     EXPECT_EQ(store.items[0].title, "wrapped & raw");
-    EXPECT_EQ(store.items[1].title, "plain <![CDATA[inner]]> text");
+    EXPECT_EQ(store.items[1].title, "plain &lt;![CDATA[inner]]&gt; text");
     // the "]]>" of a later element does not close the title's wrapper
     EXPECT_EQ(store.items[2].title, "unclosed");
     EXPECT_EQ(store.items[3].title, "&lt;b&gt;");
@@ -161,7 +162,7 @@ TEST(ScanFeed, MissingClosingTagRunsToTheEnd) {
     FeedStore store;
     const std::string feed = "</channel><item><title>A</title><link>LA</item><title>B</title><link>LB</link></item>";
     ASSERT_EQ(ScanFeed(feed, craigslistHost, store), 2);
-    EXPECT_EQ(store.items[0].link, "LA</item><title>B</title><link>LB");
+    EXPECT_EQ(store.items[0].link, "LA%3C/item%3E%3Ctitle%3EB%3C/title%3E%3Clink%3ELB");
     EXPECT_EQ(store.items[1].link, "LB");
     ASSERT_EQ(ScanFeed("</channel><title>to the end", craigslistHost, store), 1);
     EXPECT_EQ(store.items[0].title, "to the end");
@@ -184,7 +185,7 @@ TEST(ScanFeed, ExtraTitlesInAnItemLeaveEmptyPassesAtTheEnd) {
     FeedStore store;
     // two titles, one item: the count is fixed by the titles, the second pass finds nothing
     ASSERT_EQ(ScanFeed("</channel><title>A<title>B</title><link>L</link></item>", craigslistHost, store), 2);
-    EXPECT_EQ(store.items[0].title, "A<title>B");
+    EXPECT_EQ(store.items[0].title, "A&lt;title&gt;B");
     EXPECT_EQ(store.items[1].title, "");
     EXPECT_EQ(store.items[1].link, "");
 }
@@ -210,8 +211,9 @@ TEST(ScanFeed, FieldsWithoutEndStayBounded) {
     ASSERT_EQ(ScanFeed(feed, craigslistHost, store), 500);
     EXPECT_TRUE(store.cut);
     for (const FeedItem& item : store.items) {
-        EXPECT_LE(item.title.size(), MaxFieldBytes);
-        EXPECT_EQ(item.title.substr(0, 8), "x</item>");
+        // cut before "<" and ">" grow to four bytes each
+        EXPECT_LE(item.title.size(), 4 * MaxFieldBytes);
+        EXPECT_EQ(item.title.substr(0, 14), "x&lt;/item&gt;");
     }
 }
 
@@ -230,6 +232,7 @@ FeedStore ScanPlainly(std::string_view answer, const FeedRules& rules) {
     const size_t startAt = answer.find(rules.startMarker);
     if (startAt == std::string_view::npos) return store;
     std::string_view work = answer.substr(startAt);
+    const bool utf8 = IsUtf8Feed(AnswerBody(answer));
     size_t titles = 0;
     for (size_t at = work.find("<title>"); at != std::string_view::npos; at = work.find("<title>", at + 7))
         ++titles;
@@ -239,9 +242,9 @@ FeedStore ScanPlainly(std::string_view answer, const FeedRules& rules) {
         if (title.substr(0, 9) == "<![CDATA[") title = TextBetween(title, "<![CDATA[", "]]>");
         const std::string_view date = TextBetween(work, rules.dateOpen, rules.dateClose);
         const std::string_view link = TextBetween(work, "<link>", "</link>");
-        store.items.push_back({rules.storedDate(date.substr(0, MaxFieldBytes)),
-                               std::string(title.substr(0, MaxFieldBytes)),
-                               std::string(link.substr(0, MaxFieldBytes))});
+        store.items.push_back({HeldDate(rules.storedDate(date.substr(0, MaxFieldBytes))),
+                               HeldTitle(title.substr(0, MaxFieldBytes), utf8),
+                               HeldLink(link.substr(0, MaxFieldBytes), utf8)});
         const size_t end = work.find("</item>");
         if (end == std::string_view::npos) break;
         work.remove_prefix(end + 7);

@@ -131,17 +131,41 @@ TEST(ClearResults, EmptiesListAndTellsButKeepsFlags) {
     EXPECT_EQ(window.Asks()[0].flags, BoxOk | BoxIconInformation);
 }
 
-TEST(OpenResultLink, OpensOnlyHttpLinksOfTheSelectedLine) {
+TEST(OpenResultLink, OpensOnlyWebAddressesAndSaysWhyNotOtherwise) {
+    struct Case {
+        std::string link;
+        bool opened;
+    };
+    const std::vector<Case> cases = {
+        {"http://a/1.html", true},
+        {"HTTPS://a/3", true},
+        {"hTTp://a:8080", true},
+        {"ftp://a/2", false},
+        {"http\\..\\..\\windows\\system32\\calc.exe", false},
+        {"javascript:alert(1)", false},
+        {"C:\\Windows\\System32\\calc.exe", false},
+        {"\\\\host\\share\\x.exe", false},
+        {"http://", false},
+        {"http:///etc/passwd", false},
+        {"", false},
+    };
     FakeWindow window;
-    window.ListAppend("2008-01-15 || t || http://a/1.html || NEW");
-    window.ListAppend("2008-01-15 || t || ftp://a/2");
-    window.ListAppend("2008-01-15 || t || HTTP://a/3");
-    OpenResultLink(window);  // nothing selected
-    for (int line = 0; line < 3; ++line) {
-        window.SelectListItem(line);
+    OpenResultLink(window);  // nothing selected: nothing opened, nothing said
+    EXPECT_TRUE(window.Asks().empty());
+    for (const Case& test : cases) window.ListAppend("2008-01-15 || t || " + test.link + " || NEW");
+    std::vector<std::string> expected;
+    size_t refused = 0;
+    for (size_t line = 0; line < cases.size(); ++line) {
+        window.SelectListItem(static_cast<int>(line));
         OpenResultLink(window);
+        if (cases[line].opened) expected.push_back(cases[line].link);
+        else ++refused;
+        EXPECT_EQ(window.Asks().size(), refused) << cases[line].link;
     }
-    EXPECT_EQ(window.Opened(), std::vector<std::string>{"http://a/1.html"});
+    EXPECT_EQ(window.Opened(), expected);
+    EXPECT_EQ(window.Asks().back().text,
+              "The link of this entry is not a web address and was not opened.");
+    EXPECT_EQ(window.Asks().back().flags, BoxOk | BoxIconWarning);
 }
 
 // The index must answer exactly as a scan of the entries would, whatever happens to the list:

@@ -1,0 +1,182 @@
+#include "search/FeedText.h"
+
+#include <cstdint>
+#include <optional>
+
+#include "common/Text.h"
+#include "platform/Charset.h"
+
+namespace kestrap {
+namespace {
+
+constexpr char Hex[] = "0123456789ABCDEF";
+
+bool IsContinuation(unsigned char b) { return b >= 0x80 && b <= 0xBF; }
+
+// The length of the valid UTF-8 sequence at the start of `text` (0 when there is none) and
+// the character it encodes; overlong forms, surrogates and values past U+10FFFF are invalid.
+size_t Utf8Sequence(std::string_view text, char32_t& character) {
+    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80) {
+        character = lead;
+        return 1;
+    }
+    size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF;  // the second byte's range
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (text.size() < length || byte(1) < low || byte(1) > high) return 0;
+    for (size_t i = 2; i < length; ++i)
+        if (!IsContinuation(byte(i))) return 0;
+    character = lead & (0xFF >> (length + 1));
+    for (size_t i = 1; i < length; ++i) character = (character << 6) | (byte(i) & 0x3F);
+    return length;
+}
+
+bool IsValidUtf8(std::string_view text) {
+    char32_t character = 0;
+    for (size_t at = 0; at < text.size();) {
+        if (static_cast<unsigned char>(text[at]) < 0x80) {
+            ++at;
+            continue;
+        }
+        const size_t length = Utf8Sequence(text.substr(at), character);
+        if (length == 0) return false;
+        at += length;
+    }
+    return true;
+}
+
+bool IsXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+void SkipXmlSpace(std::string_view& text) {
+    while (!text.empty() && IsXmlSpace(text.front())) text.remove_prefix(1);
+}
+
+// The value of the declaration's encoding="..." (or '...'); empty when it names none.
+std::string_view DeclaredEncoding(std::string_view declaration) {
+    const size_t name = FindText(declaration, "encoding");
+    if (name == std::string_view::npos) return {};
+    std::string_view rest = declaration.substr(name + 8);
+    SkipXmlSpace(rest);
+    if (rest.empty() || rest.front() != '=') return {};
+    rest.remove_prefix(1);
+    SkipXmlSpace(rest);
+    if (rest.empty() || (rest.front() != '"' && rest.front() != '\'')) return {};
+    const char quote = rest.front();
+    rest.remove_prefix(1);
+    return rest.substr(0, rest.find(quote));
+}
+
+void AppendPercent(std::string& out, unsigned char b) {
+    out += '%';
+    out += Hex[b >> 4];
+    out += Hex[b & 0x0F];
+}
+
+bool StartsWithAnyCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && LowerCase(text.substr(0, prefix.size())) == prefix;
+}
+
+}  // namespace
+
+std::string_view AnswerBody(std::string_view answer) {
+    const size_t crlf = FindText(answer, "\r\n\r\n");
+    const size_t lf = FindText(answer, "\n\n");
+    if (crlf == std::string_view::npos && lf == std::string_view::npos) return answer;
+    if (lf < crlf) return answer.substr(lf + 2);
+    return answer.substr(crlf + 4);
+}
+
+bool IsUtf8Feed(std::string_view body) {
+    std::string_view start = body;
+    SkipXmlSpace(start);
+    if (start.substr(0, 3) == "\xEF\xBB\xBF") start.remove_prefix(3);
+    SkipXmlSpace(start);
+    if (StartsWithAnyCase(start, "<?xml")) {
+        const std::string_view declaration = start.substr(0, start.find("?>"));
+        const std::string encoding = LowerCase(DeclaredEncoding(declaration));
+        if (!encoding.empty()) return encoding == "utf-8" || encoding == "utf8";
+    }
+    return IsValidUtf8(body);
+}
+
+std::string HeldTitle(std::string_view raw, bool utf8) {
+    std::string held;
+    held.reserve(raw.size());
+    // opened only for a title with characters beyond ASCII
+    std::optional<AnsiConverter> converter;
+    for (size_t at = 0; at < raw.size();) {
+        const char c = raw[at];
+        if (c == '<' || c == '>') {
+            held.append(c == '<' ? "&lt;" : "&gt;");
+            ++at;
+            continue;
+        }
+        char32_t character = 0;
+        const size_t length = utf8 && static_cast<unsigned char>(c) >= 0x80
+                                  ? Utf8Sequence(raw.substr(at), character)
+                                  : 0;
+        if (length == 0) {
+            held.push_back(c);
+            ++at;
+            continue;
+        }
+        if (!converter) converter.emplace();
+        if (!converter->AppendCharacter(raw.substr(at, length), held)) {
+            held.append("&#").append(std::to_string(static_cast<uint32_t>(character)));
+            held.push_back(';');
+        }
+        at += length;
+    }
+    return held;
+}
+
+std::string HeldLink(std::string_view raw, bool utf8) {
+    while (!raw.empty() && IsXmlSpace(raw.front())) raw.remove_prefix(1);
+    while (!raw.empty() && IsXmlSpace(raw.back())) raw.remove_suffix(1);
+    std::string held;
+    held.reserve(raw.size());
+    for (const char c : raw) {
+        const auto b = static_cast<unsigned char>(c);
+        // a quote would end the href; white space and controls are dropped or cut at by
+        // browsers and by the file's reader, so the link would not read back the same
+        const bool encoded = b <= 0x20 || b == 0x7F || c == '"' || c == '<' || c == '>' ||
+                             (utf8 && b >= 0x80);
+        if (encoded) AppendPercent(held, b);
+        else held.push_back(c);
+    }
+    return held;
+}
+
+std::string HeldDate(std::string_view date) {
+    std::string held(date);
+    for (char& c : held)
+        if (c == '<' || c == '>' || c == '&' || c == '"') c = '_';
+    return held;
+}
+
+bool IsWebAddress(std::string_view link) {
+    std::string_view rest;
+    if (StartsWithAnyCase(link, "http://")) rest = link.substr(7);
+    else if (StartsWithAnyCase(link, "https://")) rest = link.substr(8);
+    else return false;
+    std::string_view authority = rest.substr(0, rest.find_first_of("/?#\\"));
+    const size_t at = authority.rfind('@');
+    if (at != std::string_view::npos) authority.remove_prefix(at + 1);
+    return !authority.empty() && authority.front() != ':';
+}
+
+}  // namespace kestrap
