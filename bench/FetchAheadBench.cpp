@@ -47,7 +47,8 @@ struct Pairs {
 void ListItems(std::string_view answer, const std::string& host, std::vector<std::string>& list) {
     FeedStore store;
     ScanFeed(answer, host, store);
-    for (const FeedItem& item : store.items) list.push_back(item.date + " " + item.title + " " + item.link);
+    for (const FeedItem& item : store.items)
+        list.push_back(item.date + " " + item.title + " " + item.link);
 }
 
 const Pairs& SlowPairs() {
@@ -78,14 +79,17 @@ void BM_FetchAheadSearch(benchmark::State& bench) {
     for (auto _ : bench) {
         std::vector<FetchJob> jobs;
         for (const FeedQuery& query : pairs.queries)
-            jobs.push_back({query.host, "", [&query, &http] { return HttpGet(query.host, query.path, http); }});
+            jobs.push_back({query.host, "",
+                            [&query, &http] { return HttpGet(query.host, query.path, http); }});
         FetchAhead ahead(std::move(jobs), limits);
         std::vector<std::string> list;
-        for (size_t k = 0; k < pairs.queries.size(); ++k) ListItems(ahead.Take(k), pairs.queries[k].host, list);
-        if (list != pairs.list) bench.SkipWithError("the list differs from the one fetched one at a time");
+        for (size_t k = 0; k < pairs.queries.size(); ++k)
+            ListItems(ahead.Take(k), pairs.queries[k].host, list);
+        if (list != pairs.list)
+            bench.SkipWithError("the list differs from the one fetched one at a time");
     }
-    bench.counters["pairs_per_second"] = benchmark::Counter(static_cast<double>(pairs.queries.size()),
-                                                            benchmark::Counter::kIsIterationInvariantRate);
+    bench.counters["pairs_per_second"] = benchmark::Counter(
+        static_cast<double>(pairs.queries.size()), benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_FetchAheadSearch)
     ->ArgNames({"fetches", "answers"})

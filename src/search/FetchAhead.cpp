@@ -65,7 +65,8 @@ bool FetchAhead::MayStart(size_t fetch) const {
 void FetchAhead::Work() {
     std::unique_lock<std::mutex> guard(lock);
     while (true) {
-        changed.wait(guard, [this] { return stopping || (!ready.empty() && MayStart(*ready.begin())); });
+        changed.wait(guard,
+                     [this] { return stopping || (!ready.empty() && MayStart(*ready.begin())); });
         if (stopping) return;
         const size_t next = *ready.begin();
         ready.erase(ready.begin());

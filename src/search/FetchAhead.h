@@ -25,7 +25,9 @@ namespace kestrap {
 struct FetchJob {
     std::string host;      // one fetch at a time per host, in job order
     std::string shareKey;  // jobs with the same key (not empty) share one fetch
-    std::function<std::string()> fetch;  // the answer text; called from a fetching thread
+    // The answer text. Runs on a thread of the scheduler (one at a time: in Take), so it
+    // must own or outlive what it uses.
+    std::function<std::string()> fetch;
 };
 
 struct FetchLimits {

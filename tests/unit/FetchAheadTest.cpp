@@ -45,7 +45,8 @@ Chooser DelayedEcho(std::map<std::string, milliseconds> delays) {
     return [delays = std::move(delays)](const Request& request) {
         auto found = delays.find(request.path);
         milliseconds delay = found == delays.end() ? milliseconds(0) : found->second;
-        return Script{{ScriptStep::Pause, {}, delay}, {ScriptStep::Send, HttpOk(request.host + request.path)}};
+        return Script{{ScriptStep::Pause, {}, delay},
+                      {ScriptStep::Send, HttpOk(request.host + request.path)}};
     };
 }
 
@@ -70,7 +71,8 @@ std::vector<std::string> TakeAll(FetchAhead& ahead, size_t count) {
 // The server notes a visit just after it closes, which the client may see first.
 std::vector<Visit> VisitsOnceThere(const LoopbackServer& server, size_t count) {
     const auto until = Clock::now() + milliseconds(2000);
-    while (server.Visits().size() < count && Clock::now() < until) std::this_thread::sleep_for(milliseconds(5));
+    while (server.Visits().size() < count && Clock::now() < until)
+        std::this_thread::sleep_for(milliseconds(5));
     return server.Visits();
 }
 
@@ -78,9 +80,10 @@ std::vector<Visit> VisitsOnceThere(const LoopbackServer& server, size_t count) {
 size_t MostAtOnce(const std::vector<Visit>& visits) {
     size_t most = 0;
     for (const Visit& visit : visits) {
-        size_t open = static_cast<size_t>(std::count_if(visits.begin(), visits.end(), [&](const Visit& other) {
-            return other.start <= visit.start && visit.start < other.end;
-        }));
+        size_t open = static_cast<size_t>(
+            std::count_if(visits.begin(), visits.end(), [&](const Visit& other) {
+                return other.start <= visit.start && visit.start < other.end;
+            }));
         most = std::max(most, open);
     }
     return most;
@@ -101,7 +104,8 @@ TEST(FetchAhead, AsksEachHostOneAtATimeInRunOrderAndAtMostEightAtOnce) {
 
     std::vector<Visit> visits = VisitsOnceThere(server, Hosts * PerHost);
     ASSERT_EQ(visits.size(), static_cast<size_t>(Hosts * PerHost));
-    std::sort(visits.begin(), visits.end(), [](const Visit& a, const Visit& b) { return a.start < b.start; });
+    std::sort(visits.begin(), visits.end(),
+              [](const Visit& a, const Visit& b) { return a.start < b.start; });
     std::map<std::string, std::vector<Visit>> byHost;
     for (const Visit& visit : visits) byHost[visit.host].push_back(visit);
     for (int h = 0; h < Hosts; ++h) {
@@ -168,7 +172,8 @@ TEST(FetchAhead, HoldsAtMostEightAnswersAndStartsOneMoreForEachTaken) {
     FetchAhead ahead(std::move(jobs));
     auto settle = [&](int expected) {
         const auto until = Clock::now() + milliseconds(2000);
-        while (started < expected && Clock::now() < until) std::this_thread::sleep_for(milliseconds(5));
+        while (started < expected && Clock::now() < until)
+            std::this_thread::sleep_for(milliseconds(5));
         std::this_thread::sleep_for(milliseconds(100));  // time to overshoot, were it allowed
         return started.load();
     };
@@ -191,8 +196,8 @@ TEST(FetchAhead, StopStartsNothingMoreAndEndsWithinOneFetch) {
     LoopbackServer server(DelayedEcho(delays));
     LoopbackDialer dialer;
     RouteHosts(dialer, Hosts, server.Port());
-    auto ahead = std::make_unique<FetchAhead>(HttpJobs(Hosts, PerHost, QuickHttp(dialer, milliseconds(3000))),
-                                              FetchLimits{8, 1000});
+    auto ahead = std::make_unique<FetchAhead>(
+        HttpJobs(Hosts, PerHost, QuickHttp(dialer, milliseconds(3000))), FetchLimits{8, 1000});
 
     for (size_t k = 0; k < 4; ++k) EXPECT_FALSE(ahead->Take(k).empty());
     ahead->Stop();
@@ -229,7 +234,8 @@ TEST(FetchAhead, AHostThatNeverAnswersHoldsBackOnlyItsOwnJobs) {
     constexpr int Jobs = 16;
     constexpr milliseconds Wait{1500};
     LoopbackServer server([](const Request& request) {
-        if (request.host == "silent.test") return Script{{ScriptStep::Pause, {}, milliseconds(20000)}};
+        if (request.host == "silent.test")
+            return Script{{ScriptStep::Pause, {}, milliseconds(20000)}};
         return Answer(HttpOk(request.path));
     });
     LoopbackDialer dialer;
