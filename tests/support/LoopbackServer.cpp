@@ -145,8 +145,9 @@ void LoopbackServer::Serve(Connection connection, size_t index) {
         requests.push_back(request.raw);
     }
     Run(connection, choose(request));
-    connection.Close();
+    // before the close: the client may ask again as soon as it sees the end
     visit.end = Clock::now();
+    connection.Close();
     std::lock_guard<std::mutex> guard(recordLock);
     visits.push_back(std::move(visit));
 }

@@ -60,7 +60,7 @@ struct Request {
 };
 using Chooser = std::function<Script(const Request&)>;
 
-// When one connection's request was read and when its script ended (the close).
+// When one connection's request was read and when its script ended (just before the close).
 struct Visit {
     std::string host;
     std::string path;
