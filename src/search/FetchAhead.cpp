@@ -50,16 +50,13 @@ void FetchAhead::Stop() {
     changed.notify_all();
 }
 
-// Earliest job first. While the fetch the run waits for has not started, one place is
-// kept free for it: answers taken later must not fill the bound ahead of the one the run
-// needs next, or nothing would ever be taken again. That fetch itself starts even at the
-// bound, which only shared answers kept for later jobs can have filled.
+// Workers take the earliest ready fetch. When the fetch the run waits for has not started,
+// it is that earliest one: every fetch of an earlier job has been taken, so done, and its
+// host is free. It starts even at the bound, which then only shared answers kept for later
+// jobs can have filled; otherwise nothing would ever be taken again.
 bool FetchAhead::MayStart(size_t fetch) const {
-    if (nextJob >= fetchOfJob.size()) return holding < limits.answers;
-    const size_t awaited = fetchOfJob[nextJob];
-    if (fetch == awaited) return true;
-    const int keep = fetches[awaited].stage == Stage::Waiting ? 1 : 0;
-    return holding + keep < limits.answers;
+    if (nextJob < fetchOfJob.size() && fetch == fetchOfJob[nextJob]) return true;
+    return holding < limits.answers;
 }
 
 void FetchAhead::Work() {

@@ -186,6 +186,32 @@ TEST(FetchAhead, HoldsAtMostEightAnswersAndStartsOneMoreForEachTaken) {
     EXPECT_EQ(ahead.Take(2), "2");
 }
 
+TEST(FetchAhead, MovesOnWhenSharedAnswersKeptForLaterJobsFillTheBound) {
+    // jobs 0-7 and 16-23 share eight answers, which stay held across jobs 8-15
+    std::vector<FetchJob> jobs;
+    for (int job = 0; job < 24; ++job) {
+        const bool shared = job < 8 || job >= 16;
+        const std::string key = shared ? "feed" + std::to_string(job % 8) : "";
+        const std::string text = shared ? key : std::to_string(job);
+        jobs.push_back({Host(shared ? job % 8 : job), key, [text] { return text; }});
+    }
+    FetchAhead ahead(std::move(jobs));
+    std::atomic<bool> done{false};
+    std::thread stopper([&] {
+        const auto until = Clock::now() + milliseconds(5000);
+        while (!done && Clock::now() < until) std::this_thread::sleep_for(milliseconds(5));
+        ahead.Stop();
+    });
+    const std::vector<std::string> answers = TakeAll(ahead, 24);
+    done = true;
+    stopper.join();
+    for (int job = 0; job < 24; ++job) {
+        const bool shared = job < 8 || job >= 16;
+        EXPECT_EQ(answers[job], shared ? "feed" + std::to_string(job % 8) : std::to_string(job))
+            << job;
+    }
+}
+
 // --- stopping -----------------------------------------------------------------------------
 
 TEST(FetchAhead, StopStartsNothingMoreAndEndsWithinOneFetch) {
