@@ -49,7 +49,8 @@ void SendAll(int fd, const std::string& bytes) {
 
 }  // namespace
 
-FeedServer::FeedServer(std::map<std::string, std::string> answers) : answers_(std::move(answers)) {
+FeedServer::FeedServer(std::map<std::string, std::string> answers, std::chrono::milliseconds delay)
+    : answers_(std::move(answers)), delay_(delay) {
     int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) return;
     sockaddr_in address{};
@@ -69,6 +70,7 @@ FeedServer::FeedServer(std::map<std::string, std::string> answers) : answers_(st
 FeedServer::~FeedServer() {
     stopping_ = true;
     if (thread_.joinable()) thread_.join();
+    for (std::thread& served : delayed_) served.join();
     if (listener_ >= 0) ::close(listener_);
 }
 
@@ -78,8 +80,16 @@ void FeedServer::Loop() {
         if (::poll(&entry, 1, PollMilliseconds) <= 0) continue;
         int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0) continue;
-        Serve(fd);
-        ::close(fd);
+        if (delay_.count() == 0) {
+            Serve(fd);
+            ::close(fd);
+            continue;
+        }
+        delayed_.emplace_back([this, fd] {
+            std::this_thread::sleep_for(delay_);
+            Serve(fd);
+            ::close(fd);
+        });
     }
 }
 

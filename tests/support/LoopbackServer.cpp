@@ -116,6 +116,11 @@ std::vector<std::string> LoopbackServer::Requests() const {
     return requests;
 }
 
+std::vector<Visit> LoopbackServer::Visits() const {
+    std::lock_guard<std::mutex> guard(recordLock);
+    return visits;
+}
+
 void LoopbackServer::AcceptLoop() {
     while (!stopping) {
         Connection connection = listener.Accept(milliseconds(20));
@@ -134,11 +139,17 @@ void LoopbackServer::Serve(Connection connection, size_t index) {
         raw.append(buffer, connection.Receive(buffer, sizeof buffer, Slice));
     }
     Request request = ParseRequest(std::move(raw), index);
+    Visit visit{request.host, request.path, Clock::now(), {}};
     {
         std::lock_guard<std::mutex> guard(recordLock);
         requests.push_back(request.raw);
     }
     Run(connection, choose(request));
+    // before the close: the client may ask again as soon as it sees the end
+    visit.end = Clock::now();
+    connection.Close();
+    std::lock_guard<std::mutex> guard(recordLock);
+    visits.push_back(std::move(visit));
 }
 
 void LoopbackServer::Run(Connection& connection, const Script& script) {

@@ -60,6 +60,14 @@ struct Request {
 };
 using Chooser = std::function<Script(const Request&)>;
 
+// When one connection's request was read and when its script ended (just before the close).
+struct Visit {
+    std::string host;
+    std::string path;
+    std::chrono::steady_clock::time_point start;
+    std::chrono::steady_clock::time_point end;
+};
+
 // The n-th connection gets the n-th script; the last one repeats.
 Chooser InTurn(std::vector<Script> scripts);
 // By the request path (or the Host header); anything else gets `otherwise`.
@@ -78,6 +86,8 @@ public:
     size_t ConnectionCount() const { return accepted; }
     // raw request bytes of each connection, in the order they were read
     std::vector<std::string> Requests() const;
+    // the connections whose scripts have ended, in the order they ended
+    std::vector<Visit> Visits() const;
 
 private:
     void AcceptLoop();
@@ -91,6 +101,7 @@ private:
     std::atomic<size_t> accepted{0};
     mutable std::mutex recordLock;
     std::vector<std::string> requests;
+    std::vector<Visit> visits;
     std::vector<std::thread> handlers;  // touched only by the accept thread and the destructor
     std::thread acceptor;
 };
