@@ -1,6 +1,7 @@
 #include "app/SearchRun.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <system_error>
 #include <thread>
@@ -13,6 +14,7 @@
 #include "app/Window.h"
 #include "common/Text.h"
 #include "search/Feed.h"
+#include "search/FetchAhead.h"
 #include "search/SearchLines.h"
 #include "store/ResultEntry.h"
 
@@ -39,11 +41,15 @@ bool PauseUnlessAborted(const AppState& state) {
     return false;
 }
 
-void FinishAborted(AppState& state, Window& window) {
+// What the user sees of an abort, at once; the run ends when its fetches have returned.
+void ShowAborted(Window& window) {
     PostStatus(window, "Search aborted.");
     window.SetProgress(0);
     window.SetText(IDC_SEARCH, "Search Now");
     EnableRunLockedControls(window, true);
+}
+
+void FinishAborted(AppState& state, Window& window) {
     // a new run may start from here on
     state.searchState = SearchIdle;
     window.NotifySearchEnded();
@@ -56,6 +62,44 @@ void FinishComplete(AppState& state, Window& window, int pairs) {
     PostStatus(window, "Search Complete");
     state.searchState = SearchIdle;
     window.NotifySearchEnded();
+}
+
+// Merges a pair's items and shows each new entry in the list box: all of it in one go on
+// the window's thread, with the pair's closing status.
+void MergePair(AppState& state, Window& window, const FeedStore& store, int found,
+               bool& cutReported, bool& fullReported) {
+    window.RunOnWindowThread([&] {
+        bool listFull = false;
+        if (found > 0) {
+            int fresh = 0;
+            const int usable = std::min(found, static_cast<int>(store.items.size()));
+            for (int i = 0; i < usable; ++i) {
+                const FeedItem& item = store.items[i];
+                // looked up as the entry will hold it, or an ad whose link holds bars
+                // would come back as new at every search
+                const std::string link = EntryFieldText(item.link);
+                if (FindResultByLink(state, link)) continue;
+                if (AddNewResult(state, window, item.date, item.title, link))
+                    ++fresh;
+                else
+                    listFull = true;
+            }
+            AppendStatus(window, " found " + FormatPlain(found) + " items, " + FormatPlain(fresh) +
+                                     " are new.");
+        } else {
+            AppendStatus(window, " no matches.");
+        }
+        if (store.cut && !cutReported) {
+            cutReported = true;
+            PostStatus(window, "Only the first " + FormatPlain(MaxFeedItems) +
+                                   " items of a feed are read.");
+        }
+        if (listFull && !fullReported) {
+            fullReported = true;
+            PostStatus(window, "The results list is full (" + FormatThousands(MaxResults) +
+                                   " entries): new results are no longer added.");
+        }
+    });
 }
 
 }  // namespace
@@ -118,75 +162,97 @@ void RequestSearchAbort(AppState& state) {
     state.searchState.compare_exchange_strong(running, SearchAbortRequested);
 }
 
+namespace {
+
+// The pairs of a run in order, each with its request; the fetches go out ahead of the run.
+struct SearchPair {
+    size_t city = 0;
+    int term = 0;
+    TermLine line;
+    FeedQuery query;
+    size_t job = 0;  // the pair's fetch among the run's jobs, when it makes a request
+};
+
+std::vector<SearchPair> PlanPairs(const AppState& state, const HttpOptions& http,
+                                  std::vector<FetchJob>& jobs) {
+    std::vector<SearchPair> pairs;
+    for (size_t c = 0; c < state.cities.size(); ++c) {
+        const std::string& city = state.cities[c];
+        const std::string lowerCity = LowerCase(city);
+        for (size_t t = 0; t < state.terms.size(); ++t) {
+            SearchPair pair{c, static_cast<int>(t), SplitTermLine(state.terms[t]), {}, 0};
+            if (SkipsPair(city, pair.line)) continue;
+            pair.query = BuildFeedQuery(pair.line.term, lowerCity, pair.line.section);
+            if (pair.query.fetch) {
+                pair.job = jobs.size();
+                jobs.push_back({pair.query.host, "", [query = pair.query, http] {
+                                    return HttpGet(query.host, query.path, http);
+                                }});
+            }
+            pairs.push_back(std::move(pair));
+        }
+    }
+    return pairs;
+}
+
+// The pair's items from its answer: the count, 0 for none (or no request made), -1 for an
+// empty answer.
+int ReadPairAnswer(const SearchPair& pair, const std::string& answer, FeedStore& store) {
+    store.items.clear();
+    store.cut = false;
+    if (!pair.query.fetch) return 0;
+    if (answer.empty()) return -1;
+    return ScanFeed(answer, pair.query.host, store);
+}
+
+}  // namespace
+
 void RunSearch(AppState& state, Window& window) {
-    const std::vector<std::string>& cities = state.cities;
-    const std::vector<std::string>& terms = state.terms;
-    const int termCount = static_cast<int>(terms.size());
-    const int pairs = static_cast<int>(cities.size()) * termCount;
+    const int termCount = static_cast<int>(state.terms.size());
+    const int pairCount = static_cast<int>(state.cities.size()) * termCount;
     FeedStore store;
     bool cutReported = false;
     bool fullReported = false;
 
-    for (size_t c = 0; c < cities.size(); ++c) {
-        const std::string& city = cities[c];
-        const std::string lowerCity = LowerCase(city);
-        for (int t = 0; t < termCount; ++t) {
-            const TermLine line = SplitTermLine(terms[t]);
-            if (SkipsPair(city, line)) continue;
-            PostStatus(window, "Searching in " + city + " for " + line.term + " (" + line.section +
-                                   ")...");
+    // fetches of later pairs that an abort leaves unwanted end at their next wait
+    std::atomic<bool> abandoned{false};
+    HttpOptions http = state.http;
+    http.abandoned = &abandoned;
+    std::vector<FetchJob> jobs;
+    const std::vector<SearchPair> pairs = PlanPairs(state, http, jobs);
+    {
+        FetchAhead ahead(std::move(jobs), state.fetchLimits);
+        for (const SearchPair& pair : pairs) {
+            const std::string& city = state.cities[pair.city];
+            PostStatus(window, "Searching in " + city + " for " + pair.line.term + " (" +
+                                   pair.line.section + ")...");
             if (state.searchState == SearchAbortRequested) {
-                FinishAborted(state, window);
-                return;
+                abandoned = true;
+                ahead.Stop();
+                ShowAborted(window);
+                break;
             }
-            window.SetProgress(static_cast<int>(c) * termCount + t + 1);
+            window.SetProgress(static_cast<int>(pair.city) * termCount + pair.term + 1);
 
-            store.cut = false;
-            int found = FetchFeedItems(line.term, lowerCity, line.section, store, state.http);
+            int found = ReadPairAnswer(pair, pair.query.fetch ? ahead.Take(pair.job) : "", store);
             if (found == -1) {
                 PostStatus(window, "HTTP Error -- retrying...");
-                if (PauseUnlessAborted(state))
-                    found = FetchFeedItems(line.term, lowerCity, line.section, store, state.http);
+                if (PauseUnlessAborted(state)) {
+                    found = FetchFeedItems(pair.line.term, LowerCase(city), pair.line.section,
+                                           store, state.http);
+                }
             }
-
-            // the merge shows each new entry in the list box: all of it in one go on the
-            // window's thread, with the pair's closing status
-            window.RunOnWindowThread([&] {
-                bool listFull = false;
-                if (found > 0) {
-                    int fresh = 0;
-                    const int usable = std::min(found, static_cast<int>(store.items.size()));
-                    for (int i = 0; i < usable; ++i) {
-                        const FeedItem& item = store.items[i];
-                        // looked up as the entry will hold it, or an ad whose link holds bars
-                        // would come back as new at every search
-                        const std::string link = EntryFieldText(item.link);
-                        if (FindResultByLink(state, link)) continue;
-                        if (AddNewResult(state, window, item.date, item.title, link))
-                            ++fresh;
-                        else
-                            listFull = true;
-                    }
-                    AppendStatus(window, " found " + FormatPlain(found) + " items, " +
-                                             FormatPlain(fresh) + " are new.");
-                } else {
-                    AppendStatus(window, " no matches.");
-                }
-                if (store.cut && !cutReported) {
-                    cutReported = true;
-                    PostStatus(window, "Only the first " + FormatPlain(MaxFeedItems) +
-                                           " items of a feed are read.");
-                }
-                if (listFull && !fullReported) {
-                    fullReported = true;
-                    PostStatus(window, "The results list is full (" + FormatThousands(MaxResults) +
-                                           " entries): new results are no longer added.");
-                }
-            });
+            MergePair(state, window, store, found, cutReported, fullReported);
             std::this_thread::yield();
         }
+        // leaving the scope waits for fetches still under way: after an abort, one short
+        // slice of their wait
     }
-    FinishComplete(state, window, pairs);
+    if (abandoned) {
+        FinishAborted(state, window);
+        return;
+    }
+    FinishComplete(state, window, pairCount);
 }
 
 }  // namespace kestrap

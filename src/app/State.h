@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/Clock.h"
+#include "search/FetchAhead.h"
 #include "search/Http.h"
 #include "store/ResultsList.h"
 
@@ -40,6 +41,9 @@ struct AppState {
     // seams: tests fix the clock and dial their own servers
     const Clock* clock = &SystemClock();
     HttpOptions http;
+    // Fetches ahead of the pair on screen: 8 at once, one per host, and at most 8 answers
+    // waiting beside them. {1, 1} fetches one at a time.
+    FetchLimits fetchLimits{8, 16};
     std::chrono::milliseconds retryPause{1000};
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 // The program's only network client: HTTP/1.0 GET over a connection of its own.
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <string>
@@ -15,6 +16,9 @@ struct HttpOptions {
     std::chrono::milliseconds totalLimit{120000};  // one fetch, redirects included
     int maxRedirects = 10;
     size_t maxAnswerBytes = size_t{32} << 20;
+    // Set once nobody wants the answer any more: the fetch then ends within a short slice
+    // of its current wait and gives what it has.
+    const std::atomic<bool>* abandoned = nullptr;
 };
 
 // The server's whole answer (status line, headers, body), or empty when nothing came.

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <chrono>
 #include <functional>
+#include <map>
+#include <random>
 #include <thread>
 
 #include "SearchFixture.h"
@@ -197,6 +199,7 @@ TEST_F(SearchRun, KillDuringAFetchLetsItFinishThenStopsAtTheNextPair) {
     LoopbackServer server(Slow(HttpOk(CraigslistFeed({{"t", "http://x/1.html"}})), 400ms));
     dialer.Route("boston.craigslist.org", server.Port());
     dialer.Route("chicago.craigslist.org", server.Port());
+    state.fetchLimits = {1, 1};  // the server counts the requests of one fetch at a time
 
     Search("boston\r\nchicago", "bike");
     ASSERT_TRUE(WaitFor([&] { return server.ConnectionCount() == 1; }));
@@ -260,6 +263,7 @@ TEST_F(SearchRun, EmptyAnswerIsFetchedOnceMore) {
 
 TEST_F(SearchRun, KillDuringTheRetryPauseSkipsTheRetry) {
     state.retryPause = 5s;
+    state.fetchLimits = {1, 1};  // the server counts the requests of one fetch at a time
     LoopbackServer dead(Answer(""));
     dialer.Route("boston.craigslist.org", dead.Port());
     Search("boston", "bike\r\ncar,truck");
@@ -274,6 +278,45 @@ TEST_F(SearchRun, KillDuringTheRetryPauseSkipsTheRetry) {
     EXPECT_EQ(lines[lines.size() - 3], "HTTP Error -- retrying... no matches.");
     EXPECT_EQ(lines[lines.size() - 2], "Searching in boston for truck (car)...");
     EXPECT_EQ(lines.back(), "Search aborted.");
+}
+
+// Fetched ahead, a run shows exactly what a run one fetch at a time shows, whatever order
+// the answers come back in.
+TEST_F(SearchRun, FetchingAheadShowsWhatOneAtATimeShows) {
+    std::mt19937 random(12);
+    std::map<std::string, Script> feeds;
+    std::string cities;
+    for (int c = 0; c < 6; ++c) {
+        const std::string city = "city" + std::to_string(c);
+        cities += city + "\r\n";
+        for (const char* term : {"bike", "car", "desk"}) {
+            // a few links are shared between feeds, so the NEW tags depend on the order
+            std::vector<Item> items = NumberedItems("http://" + city + "/" + term + "/", 3);
+            items.push_back({"shared", "http://shared/" + std::to_string(random() % 4)});
+            const std::string path = "/search/sss?query=" + std::string(term) + "&format=rss";
+            feeds[city + ".craigslist.org" + path] =
+                random() % 5 == 0 ? Answer("")
+                                  : Slow(HttpOk(CraigslistFeed(items)),
+                                         std::chrono::milliseconds(random() % 60));
+        }
+    }
+    LoopbackServer server([&](const Request& request) {
+        auto found = feeds.find(request.host + request.path);
+        return found == feeds.end() ? Answer(HttpNotFound()) : found->second;
+    });
+    for (int c = 0; c < 6; ++c) dialer.Route("city" + std::to_string(c) + ".craigslist.org", server.Port());
+
+    state.fetchLimits = {1, 1};
+    SearchToEnd(cities, "bike\r\ncar\r\ndesk");
+    const std::vector<std::string> oneAtATimeLines = StatusLines();
+    const std::vector<std::string> oneAtATimeList = window.ListItems();
+
+    ResetResults(state, window);
+    window.ClearCalls();
+    state.fetchLimits = {8, 16};
+    SearchToEnd(cities, "bike\r\ncar\r\ndesk");
+    EXPECT_EQ(StatusLines(), oneAtATimeLines);
+    EXPECT_EQ(window.ListItems(), oneAtATimeList);
 }
 
 TEST_F(SearchRun, OverlongListsAreCutWithOneLineSaying) {
