@@ -141,7 +141,8 @@ std::vector<FeedItem> ReadXmlFeed(std::string_view document, std::string_view as
         if (link.empty()) continue;
         FeedItem item;
         item.link = ResolveUrl(askedUrl, link);
-        if (item.link.empty()) item.link = link;
+        // only web addresses are ever opened: a "javascript:" link is no ad
+        if (!HasWebScheme(item.link)) continue;
         item.title = EscapeHtmlText(ElementText(Child(node, "title")));
         item.date = atom ? AtomDate(node) : RssDate(node);
         if (item.date.empty()) item.date = today;

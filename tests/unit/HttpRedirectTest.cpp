@@ -136,16 +136,5 @@ TEST(HttpRedirect, FetchesAWholeAddressAndRefusesWhatIsNotOne) {
     }
 }
 
-TEST(HttpRedirect, AnHttpsFetchThatFailsIsAnEmptyAnswer) {
-    LoopbackServer first(Answer(Moved("301 Moved Permanently", "Location: https://bad-cert.test/")));
-    LoopbackDialer dialer{{"a.test", first.Port()}};
-    FakeHttps https({});
-    HttpOptions options = QuickHttp(dialer);
-    options.https = &https;
-
-    EXPECT_EQ(HttpGet("a.test", "/", options), "");
-    EXPECT_EQ(https.Asked(), std::vector<std::string>{"bad-cert.test:443/"});
-}
-
 }  // namespace
 }  // namespace kestrap
