@@ -44,13 +44,14 @@ std::string Rfc822StoredDate(std::string_view text) {
     if (!words.empty() && !AllDigits(words[0])) words.erase(words.begin());
     if (words.size() < 3) return {};
     const std::string_view day = words[0], month = words[1], year = words[2];
-    if (!AllDigits(day) || day.size() > 2 || !AllDigits(year)) return {};
+    if (!AllDigits(day) || day.size() > 2 || !AllDigits(year) || (year.size() != 2 && year.size() != 4)) {
+        return {};
+    }
     const int dayValue = DigitsValue(day);
     const int monthValue = MonthNumber(month);
     if (dayValue < 1 || dayValue > 31 || monthValue == 0 || month.size() < 3) return {};
     int yearValue = DigitsValue(year);
     if (year.size() == 2) yearValue += yearValue < 50 ? 2000 : 1900;
-    else if (year.size() != 4) return {};
     return FormatDigits(yearValue, 4) + "-" + FormatDigits(monthValue, 2) + "-" + FormatDigits(dayValue, 2);
 }
 

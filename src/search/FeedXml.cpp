@@ -2,6 +2,7 @@
 
 #include <pugixml.hpp>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -86,13 +87,24 @@ std::string AtomDate(const pugi::xml_node& entry) {
 }
 
 // After a parse error the tree holds what came before it, the elements open at the fault
-// included: an item counts only when its closing tag lies before the fault.
-bool ClosedBeforeFault(const pugi::xml_node& item, std::string_view document, ptrdiff_t fault) {
-    if (fault < 0) return true;
-    ptrdiff_t start = item.offset_debug();
-    if (start < 0 || start >= fault) return false;
-    std::string close = "</" + std::string(item.name());
-    return std::string_view(document.data() + start, static_cast<size_t>(fault - start)).find(close) !=
+// included: an item counts only when its closing tag lies before the fault. The fault's
+// offset counts bytes of the document only when the parser did not convert it from
+// another encoding; otherwise an item still open is one on the path to the last node.
+bool ClosedBeforeFault(const pugi::xml_node& item, const pugi::xml_document& tree,
+                       const pugi::xml_parse_result& parsed, std::string_view document) {
+    if (parsed) return true;
+    if (parsed.encoding != pugi::encoding_utf8) {
+        for (pugi::xml_node open = tree.last_child(); open; open = open.last_child()) {
+            if (open == item) return false;
+        }
+        return true;
+    }
+    // the parser may place the fault past the end (a document cut inside a tag)
+    const size_t fault = std::min(static_cast<size_t>(parsed.offset), document.size());
+    const ptrdiff_t start = item.offset_debug();
+    if (start < 0 || static_cast<size_t>(start) >= fault) return false;
+    const std::string close = "</" + std::string(item.name());
+    return document.substr(static_cast<size_t>(start), fault - static_cast<size_t>(start)).find(close) !=
            std::string_view::npos;
 }
 
@@ -116,7 +128,6 @@ std::vector<FeedItem> ReadXmlFeed(std::string_view document, std::string_view as
     // character references, so a document cannot expand itself
     const pugi::xml_parse_result parsed = tree.load_buffer(
         document.data(), document.size(), pugi::parse_default | pugi::parse_fragment, pugi::encoding_auto);
-    const ptrdiff_t fault = parsed ? -1 : parsed.offset;
 
     pugi::xml_node root;
     for (pugi::xml_node node : tree.children()) {
@@ -136,7 +147,7 @@ std::vector<FeedItem> ReadXmlFeed(std::string_view document, std::string_view as
     std::vector<FeedItem> items;
     for (pugi::xml_node node : holder.children()) {
         if (node.type() != pugi::node_element || LocalName(node) != (atom ? "entry" : "item")) continue;
-        if (!ClosedBeforeFault(node, document, fault)) break;
+        if (!ClosedBeforeFault(node, tree, parsed, document)) break;
         std::string link = atom ? AtomLink(node) : RssLink(node);
         if (link.empty()) continue;
         FeedItem item;

@@ -130,6 +130,7 @@ TEST(FeedAddressItems, KeepsTheItemsCompleteBeforeAFault) {
         head + "<item><title lang=en>three</title><link>http://a.example/3</link></item>",
         head + "</chan",                                                      // cut after an item
         head + "<item><title>x</titel></item>",
+        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n" + head + "<item><title>\xE9</title><link>x",
     };
     for (const std::string& body : faults) {
         SCOPED_TRACE(body);
@@ -224,6 +225,7 @@ TEST(FeedDates, Rfc822AndIsoForms) {
         {"Tue, 32 Mar 2024", ""},
         {"Tue, 5 Mrz 2024", ""},
         {"Tue, 5 Mar 24000", ""},
+        {"Tue, 5 Mar 9000000000", ""},
         {"2024-03-05", ""},
         {"", ""},
     };
