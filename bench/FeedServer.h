@@ -46,7 +46,7 @@ private:
 class FeedServerDialer : public Dialer {
 public:
     explicit FeedServerDialer(std::uint16_t port) : port_(port) {}
-    Connection Dial(std::string_view, std::chrono::milliseconds limit) const override {
+    Connection Dial(std::string_view, std::uint16_t, std::chrono::milliseconds limit) const override {
         return ConnectTcp("127.0.0.1", port_, limit);
     }
 

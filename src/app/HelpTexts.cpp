@@ -27,7 +27,11 @@ std::string_view HelpText(int controlId) {
         return "This is the list of cities to search. You can comment out a line by prefacing "
                "it with the '#' character. Searches are Craigslist if just a city name is "
                "listed, otherwise enter a full URL (ie. 'toronto.kijiji.ca') to specify the "
-               "site to search. Currently Craigslist and Kijiji are supported.";
+               "site to search. Currently Craigslist and Kijiji are supported. A line that "
+               "begins with http:// or https:// is a feed address: any RSS or Atom feed, its "
+               "items kept when their title holds the term (ie. "
+               "'https://example.org/listings.atom'), or a site's search feed with {term} where "
+               "the search term goes (ie. 'https://rss.example.org/search?q={term}').";
     case IDC_TERMS:
         return "This is the list of terms to search for, one per line. Lines should be in the "
                "format 'section,term'. Section is the part of Craigslist being searched (ie. "

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <map>
+#include <optional>
 #include <chrono>
 #include <system_error>
 #include <thread>
@@ -14,8 +16,10 @@
 #include "app/Window.h"
 #include "common/Text.h"
 #include "search/Feed.h"
+#include "search/FeedAddress.h"
 #include "search/FetchAhead.h"
 #include "search/SearchLines.h"
+#include "search/Url.h"
 #include "store/ResultEntry.h"
 
 namespace kestrap {
@@ -169,25 +173,49 @@ struct SearchPair {
     size_t city = 0;
     int term = 0;
     TermLine line;
-    FeedQuery query;
-    size_t job = 0;  // the pair's fetch among the run's jobs, when it makes a request
+    FeedQuery query;        // a classic city line's request
+    std::string address;    // a feed address's, with the term in its slot
+    std::string termFilter; // a feed address without a slot keeps the items of the term
+    bool shared = false;    // that address is fetched once for all its term lines
+    size_t job = 0;         // the pair's fetch among the run's jobs, when it makes a request
+
+    bool Fetches() const { return !address.empty() || query.fetch; }
 };
+
+SearchPair PlanPair(const std::string& city, size_t c, size_t t, TermLine line) {
+    SearchPair pair{c, static_cast<int>(t), std::move(line), {}, {}, {}, false, 0};
+    if (IsFeedAddress(city)) {
+        pair.address = FeedAddressUrl(city, pair.line.term);
+        pair.shared = !HasTermSlot(city);
+        if (pair.shared) pair.termFilter = pair.line.term;
+    } else {
+        pair.query = BuildFeedQuery(pair.line.term, LowerCase(city), pair.line.section);
+    }
+    return pair;
+}
+
+std::string FetchPairAnswer(const SearchPair& pair, const HttpOptions& http) {
+    if (!pair.address.empty()) return FetchFeedAddress(pair.address, http);
+    return HttpGet(pair.query.host, pair.query.path, http);
+}
 
 std::vector<SearchPair> PlanPairs(const AppState& state, const HttpOptions& http,
                                   std::vector<FetchJob>& jobs) {
     std::vector<SearchPair> pairs;
     for (size_t c = 0; c < state.cities.size(); ++c) {
         const std::string& city = state.cities[c];
-        const std::string lowerCity = LowerCase(city);
         for (size_t t = 0; t < state.terms.size(); ++t) {
-            SearchPair pair{c, static_cast<int>(t), SplitTermLine(state.terms[t]), {}, 0};
-            if (SkipsPair(city, pair.line)) continue;
-            pair.query = BuildFeedQuery(pair.line.term, lowerCity, pair.line.section);
-            if (pair.query.fetch) {
+            TermLine line = SplitTermLine(state.terms[t]);
+            // a section names a category of the classic sites; a feed address has none
+            if (!IsFeedAddress(city) && SkipsPair(city, line)) continue;
+            SearchPair pair = PlanPair(city, c, t, std::move(line));
+            if (pair.Fetches()) {
                 pair.job = jobs.size();
-                jobs.push_back({pair.query.host, "", [query = pair.query, http] {
-                                    return HttpGet(query.host, query.path, http);
-                                }});
+                // one fetch at a time per host, whatever the form of its address
+                const std::optional<Url> url = ParseUrl(pair.address);
+                jobs.push_back({url ? LowerCase(url->host) : pair.query.host,
+                                pair.shared ? pair.address : std::string(),
+                                [pair, http] { return FetchPairAnswer(pair, http); }});
             }
             pairs.push_back(std::move(pair));
         }
@@ -197,11 +225,15 @@ std::vector<SearchPair> PlanPairs(const AppState& state, const HttpOptions& http
 
 // The pair's items from its answer: the count, 0 for none (or no request made), -1 for an
 // empty answer.
-int ReadPairAnswer(const SearchPair& pair, const std::string& answer, FeedStore& store) {
+int ReadPairAnswer(const AppState& state, const SearchPair& pair, const std::string& answer,
+                   FeedStore& store) {
     store.items.clear();
     store.cut = false;
-    if (!pair.query.fetch) return 0;
+    if (!pair.Fetches()) return 0;
     if (answer.empty()) return -1;
+    if (!pair.address.empty()) {
+        return ReadFeedAddressItems(answer, pair.address, pair.termFilter, *state.clock, store);
+    }
     return ScanFeed(answer, pair.query.host, store);
 }
 
@@ -220,6 +252,7 @@ void RunSearch(AppState& state, Window& window) {
     http.abandoned = &abandoned;
     std::vector<FetchJob> jobs;
     const std::vector<SearchPair> pairs = PlanPairs(state, http, jobs);
+    std::map<std::string, std::string> retriedAnswers;
     {
         FetchAhead ahead(std::move(jobs), state.fetchLimits);
         for (const SearchPair& pair : pairs) {
@@ -234,13 +267,19 @@ void RunSearch(AppState& state, Window& window) {
             }
             window.SetProgress(static_cast<int>(pair.city) * termCount + pair.term + 1);
 
-            int found = ReadPairAnswer(pair, pair.query.fetch ? ahead.Take(pair.job) : "", store);
-            if (found == -1) {
+            std::string answer = pair.Fetches() ? ahead.Take(pair.job) : std::string();
+            // a shared address's retry, if it had one, speaks for all its term lines
+            const auto retried = pair.shared ? retriedAnswers.find(pair.address)
+                                             : retriedAnswers.end();
+            if (retried != retriedAnswers.end()) answer = retried->second;
+            int found = ReadPairAnswer(state, pair, answer, store);
+            if (found == -1 && retried == retriedAnswers.end()) {
                 PostStatus(window, "HTTP Error -- retrying...");
                 if (PauseUnlessAborted(state)) {
-                    found = FetchFeedItems(pair.line.term, LowerCase(city), pair.line.section,
-                                           store, state.http);
+                    answer = FetchPairAnswer(pair, state.http);
+                    found = ReadPairAnswer(state, pair, answer, store);
                 }
+                if (pair.shared) retriedAnswers[pair.address] = std::move(answer);
             }
             MergePair(state, window, store, found, cutReported, fullReported);
             std::this_thread::yield();

@@ -6,8 +6,9 @@ namespace {
 
 class WebDialer final : public Dialer {
 public:
-    Connection Dial(std::string_view host, std::chrono::milliseconds limit) const override {
-        return ConnectTcp(host, 80, limit);
+    Connection Dial(std::string_view host, std::uint16_t port,
+                    std::chrono::milliseconds limit) const override {
+        return ConnectTcp(host, port, limit);
     }
 };
 

@@ -60,11 +60,12 @@ Connection ConnectTcp(std::string_view host, std::uint16_t port, std::chrono::mi
 class Dialer {
 public:
     virtual ~Dialer() = default;
-    // A connection to the host's web server, or a closed one; set-up waits at most `limit`.
-    virtual Connection Dial(std::string_view host, std::chrono::milliseconds limit) const = 0;
+    // A connection to `port` of the host, or a closed one; set-up waits at most `limit`.
+    virtual Connection Dial(std::string_view host, std::uint16_t port,
+                            std::chrono::milliseconds limit) const = 0;
 };
 
-// Resolves the host and connects to port 80.
+// Resolves the host and connects to the port.
 const Dialer& DefaultDialer();
 
 }  // namespace kestrap

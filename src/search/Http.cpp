@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "common/Text.h"
+#include "platform/Https.h"
 #include "platform/Socket.h"
+#include "search/Url.h"
 
 namespace kestrap {
 
@@ -53,28 +55,22 @@ bool IsPlainHost(std::string_view host) {
     });
 }
 
-bool HasControlBytes(std::string_view text) {
-    return std::any_of(text.begin(), text.end(), [](char c) {
-        auto byte = static_cast<unsigned char>(c);
-        return byte < ' ' || byte == 0x7F;
-    });
-}
-
 // One request on its own connection; the answer is whatever arrived before the server
 // closed, a wait expired, the size cap was reached or the overall time ran out.
-std::string FetchOnce(std::string_view host, std::string_view path, const HttpOptions& options,
-                      Clock::time_point deadline) {
+std::string FetchPlain(const Url& url, const HttpOptions& options, Clock::time_point deadline) {
     const Dialer& dialer = options.dialer ? *options.dialer : DefaultDialer();
     auto limit = std::chrono::duration_cast<milliseconds>(deadline - Clock::now());
     if (limit <= milliseconds(0)) return {};
     if (Abandoned(options)) return {};
-    Connection connection = dialer.Dial(host, limit);
+    Connection connection = dialer.Dial(url.host, url.port, limit);
     if (!connection.IsOpen()) return {};
 
+    std::string hostHeader = url.host;
+    if (url.port != 80) hostHeader += ":" + std::to_string(url.port);
     // each line goes out on its own; a line that cannot be sent is skipped, the rest still go
     const std::string lines[] = {
-        "GET " + std::string(path) + " HTTP/1.0\r\n",
-        "Host: " + std::string(host) + "\r\n",
+        "GET " + url.target + " HTTP/1.0\r\n",
+        "Host: " + hostHeader + "\r\n",
         "User-Agent: " + std::string(UserAgent) + "\r\n",
         "Accept-Language: en-us\r\n",
         "\r\n",
@@ -97,26 +93,82 @@ std::string FetchOnce(std::string_view host, std::string_view path, const HttpOp
     return answer;
 }
 
-}  // namespace
+std::string FetchSecure(const Url& url, const HttpOptions& options, Clock::time_point deadline) {
+    const HttpsClient& client = options.https ? *options.https : SystemHttps();
+    HttpsRequest request;
+    request.host = url.host;
+    request.port = url.port;
+    request.target = url.target;
+    request.userAgent = UserAgent;
+    request.wait = options.wait;
+    request.deadline = deadline;
+    request.maxAnswerBytes = options.maxAnswerBytes;
+    return client.Get(request);
+}
 
-std::string HttpGet(std::string_view host, std::string_view path, const HttpOptions& options) {
+bool StatusLineMoves(std::string_view answer) {
+    std::string_view statusLine = answer.substr(0, answer.find_first_of("\r\n"));
+    // "HTTP/1.1 301 Moved": the code is the second word
+    size_t space = statusLine.find(' ');
+    if (space == std::string_view::npos) return false;
+    std::string_view code = statusLine.substr(space + 1, 4);
+    return code == "301 " || code == "303 " || code == "307 " || code == "308 " ||
+           (statusLine.size() == space + 4 &&
+            (code == "301" || code == "303" || code == "307" || code == "308"));
+}
+
+// The value of the first line that starts with "Location:" (any case), blanks and tabs
+// trimmed, up to CR LF or the end of the answer; the old rule looked for it anywhere.
+std::string_view LocationOf(std::string_view answer) {
+    for (size_t start = 0; start < answer.size();) {
+        std::string_view rest = answer.substr(start);
+        if (rest.size() >= 9 && LowerCase(rest.substr(0, 9)) == "location:") {
+            std::string_view value = rest.substr(9);
+            value = value.substr(0, value.find("\r\n"));
+            while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
+            while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.remove_suffix(1);
+            return value;
+        }
+        size_t next = answer.find('\n', start);
+        if (next == std::string_view::npos) break;
+        start = next + 1;
+    }
+    return {};
+}
+
+std::string FetchFollowing(Url url, const HttpOptions& options) {
     const auto deadline = Clock::now() + options.totalLimit;
-    std::string currentHost(host);
-    std::string currentPath(path);
     for (int redirects = 0;; ++redirects) {
-        if (!IsPlainHost(currentHost)) return {};
-        std::string answer = FetchOnce(currentHost, currentPath, options, deadline);
-        if (answer.find("302 Found") == std::string::npos) return answer;
+        std::string answer = url.https ? FetchSecure(url, options, deadline) : FetchPlain(url, options, deadline);
+        if (answer.find("302 Found") == std::string::npos && !StatusLineMoves(answer)) return answer;
         // a server that redirects in a circle must not keep the fetch going
         if (redirects >= options.maxRedirects) return {};
 
-        std::string_view location = TextBetween(answer, "Location: http://", "\r\n");
-        if (HasControlBytes(location)) return {};
-        size_t slash = location.find('/');
-        currentHost = std::string(location.substr(0, slash));
-        // "http://host" alone means the server's root
-        currentPath = slash == std::string_view::npos ? "/" : std::string(location.substr(slash));
+        std::string_view location = LocationOf(answer);
+        if (location.empty()) return {};
+        std::string current = (url.https ? "https://" : "http://") + url.host + ":" +
+                              std::to_string(url.port) + url.target;
+        std::optional<Url> next = ParseUrl(ResolveUrl(current, location));
+        if (!next) return {};
+        url = std::move(*next);
     }
+}
+
+}  // namespace
+
+std::string HttpGet(std::string_view host, std::string_view path, const HttpOptions& options) {
+    if (!IsPlainHost(host)) return {};
+    Url url;
+    url.host = std::string(host);
+    url.port = 80;
+    url.target = std::string(path);
+    return FetchFollowing(std::move(url), options);
+}
+
+std::string HttpGetUrl(std::string_view url, const HttpOptions& options) {
+    std::optional<Url> parsed = ParseUrl(url);
+    if (!parsed) return {};
+    return FetchFollowing(std::move(*parsed), options);
 }
 
 }  // namespace kestrap

@@ -1,5 +1,6 @@
 #pragma once
-// The program's only network client: HTTP/1.0 GET over a connection of its own.
+// The program's network client: HTTP/1.0 GET over a connection of its own, and https
+// through the system's HTTP stack, with one redirect loop for both.
 #include <atomic>
 #include <chrono>
 #include <cstddef>
@@ -8,10 +9,12 @@
 
 namespace kestrap {
 
-class Dialer;  // platform/Socket.h
+class Dialer;       // platform/Socket.h
+class HttpsClient;  // platform/Https.h
 
 struct HttpOptions {
-    const Dialer* dialer = nullptr;  // nullptr: resolve the host and connect to port 80
+    const Dialer* dialer = nullptr;     // nullptr: resolve the host and connect
+    const HttpsClient* https = nullptr;  // nullptr: the system's HTTP stack
     std::chrono::milliseconds wait{5500};       // before every send and every receive
     std::chrono::milliseconds totalLimit{120000};  // one fetch, redirects included
     int maxRedirects = 10;
@@ -22,7 +25,12 @@ struct HttpOptions {
 };
 
 // The server's whole answer (status line, headers, body), or empty when nothing came.
-// Follows "302 Found" to an http:// location; a chain longer than maxRedirects is empty.
+// Follows "302 Found" anywhere in an answer, and a 301, 303, 307 or 308 status line, to
+// the address of its Location header (absolute http:// or https://, or relative); a chain
+// longer than maxRedirects, or a location that cannot be fetched, is empty.
 std::string HttpGet(std::string_view host, std::string_view path, const HttpOptions& options = {});
+
+// The same for a whole http:// or https:// address; empty when it cannot be fetched.
+std::string HttpGetUrl(std::string_view url, const HttpOptions& options = {});
 
 }  // namespace kestrap

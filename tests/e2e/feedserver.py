@@ -13,6 +13,7 @@ import argparse
 import os
 import socket
 import socketserver
+import ssl
 import threading
 import time
 
@@ -68,8 +69,9 @@ NOT_FOUND = http_answer(b"<html><body>Not found</body></html>", "404 Not Found",
 class Request:
     """One logged request: its raw bytes and what the server made of them."""
 
-    def __init__(self, raw):
+    def __init__(self, raw, scheme="http"):
         self.raw = raw
+        self.scheme = scheme
         head = raw.split(b"\r\n\r\n", 1)[0].decode("latin-1")
         lines = head.split("\r\n")
         parts = lines[0].split(" ")
@@ -86,23 +88,40 @@ class FeedServer:
     def __init__(self, log_path, address=("127.0.0.1", 80)):
         self.lock = threading.Condition()
         self.held = {}
+        self.servers = []
         self.reset(log_path)
+        self.thread = self.listen(address)
+
+    def listen(self, address, tls=None):
+        """Serves the same answers on another address too; with an ssl.SSLContext, as https.
+        A client that rejects the certificate ends the connection before any request."""
         server_self = self
 
         class Handler(socketserver.BaseRequestHandler):
             def handle(self):
-                server_self._handle(self.request)
+                if tls is None:
+                    server_self._handle(self.request, "http")
+                    return
+                self.request.settimeout(10)
+                try:
+                    connection = tls.wrap_socket(self.request, server_side=True)
+                except (ssl.SSLError, OSError):
+                    return
+                server_self._handle(connection, "https")
 
         socketserver.ThreadingTCPServer.allow_reuse_address = True
-        self.server = socketserver.ThreadingTCPServer(address, Handler)
-        self.server.daemon_threads = True
-        self.thread = threading.Thread(target=self.server.serve_forever, daemon=True)
-        self.thread.start()
+        server = socketserver.ThreadingTCPServer(address, Handler)
+        server.daemon_threads = True
+        self.servers.append(server)
+        thread = threading.Thread(target=server.serve_forever, daemon=True)
+        thread.start()
+        return thread
 
     def stop(self):
         self.release_all()
-        self.server.shutdown()
-        self.server.server_close()
+        for server in self.servers:
+            server.shutdown()
+            server.server_close()
 
     def reset(self, log_path):
         """Back to the default answers, with an empty log in a new file."""
@@ -122,8 +141,9 @@ class FeedServer:
     def serve_fixture(self, host, path, fixture):
         self.routes[(host, path)] = http_answer(read_fixture(fixture))
 
-    def serve_answer(self, host, path, answer_bytes):
-        self.routes[(host, path)] = answer_bytes
+    def serve_answer(self, host, path, answer_bytes, scheme=None):
+        """scheme "http" or "https" answers only that scheme; None answers both."""
+        self.routes[(host, path) if scheme is None else (scheme, host, path)] = answer_bytes
 
     def hold(self, host, path):
         """Holds the answer to (host, path) back until release(); returns the gate."""
@@ -157,7 +177,7 @@ class FeedServer:
                     return None
                 self.lock.wait(left)
 
-    def _handle(self, connection):
+    def _handle(self, connection, scheme):
         connection.settimeout(10)
         raw = b""
         try:
@@ -168,7 +188,7 @@ class FeedServer:
                 raw += chunk
         except socket.timeout:
             pass
-        request = Request(raw)
+        request = Request(raw, scheme)
         with self.lock:
             with open(self.log_path, "ab") as log:
                 log.write(raw)
@@ -177,7 +197,8 @@ class FeedServer:
             self.lock.notify_all()
         if gate is not None:
             gate.wait(30)
-        answer = self.routes.get((request.host, request.path), NOT_FOUND)
+        answer = self.routes.get((scheme, request.host, request.path),
+                                 self.routes.get((request.host, request.path), NOT_FOUND))
         try:
             connection.sendall(answer)
             connection.shutdown(socket.SHUT_WR)

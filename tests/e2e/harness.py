@@ -37,6 +37,10 @@ IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
 
 CRASH_MARK = "Unhandled exception"
 
+# The https server's addresses (tests/e2e/run): certificates from the test authority that the
+# namespace's CA bundle trusts, and from an authority nobody trusts.
+TRUSTED_ADDRESS, UNTRUSTED_ADDRESS = "127.0.0.1", "127.0.0.2"
+
 
 class DriverError(AssertionError):
     pass

@@ -5,6 +5,7 @@ Called by tests/e2e/run inside its namespace; arguments select scenarios whose n
 contains one of them. The last line printed is "N passed, N failed".
 """
 import os
+import ssl
 import sys
 import time
 import unittest
@@ -40,6 +41,13 @@ def main():
     work = harness.Scenario.work
     os.makedirs(os.path.join(work, "logs"), exist_ok=True)
     harness.Scenario.server = feedserver.FeedServer(os.path.join(work, "logs", "requests.log"))
+    # https: the test authority's certificate on 127.0.0.1, an unknown one's on 127.0.0.2
+    tls = os.environ.get("KESTRAP_E2E_TLS", "")
+    if tls:
+        for address, name in ((harness.TRUSTED_ADDRESS, "trusted"), (harness.UNTRUSTED_ADDRESS, "unknown")):
+            context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+            context.load_cert_chain(os.path.join(tls, f"{name}-server.pem"), os.path.join(tls, f"{name}-server.key"))
+            harness.Scenario.server.listen((address, 443), context)
     started = time.monotonic()
     runner = unittest.TextTestRunner(stream=sys.stdout, verbosity=2, resultclass=CountingResult)
     result = runner.run(suite)

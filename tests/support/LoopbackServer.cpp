@@ -196,12 +196,14 @@ void LoopbackDialer::Route(const std::string& host, std::uint16_t port) {
     routes[host] = port;
 }
 
-Connection LoopbackDialer::Dial(std::string_view host, milliseconds limit) const {
+Connection LoopbackDialer::Dial(std::string_view host, std::uint16_t webPort, milliseconds limit) const {
+    std::string name(host);
+    if (webPort != 80) name += ":" + std::to_string(webPort);
     std::uint16_t port = 0;
     {
         std::lock_guard<std::mutex> guard(lock);
-        dialed.emplace_back(host);
-        auto found = routes.find(std::string(host));
+        dialed.push_back(name);
+        auto found = routes.find(name);
         if (found == routes.end()) return {};
         port = found->second;
     }

@@ -115,14 +115,15 @@ private:
     Listener listener{false};
 };
 
-// Dials 127.0.0.1 at the port given for the host name; an unknown host is unreachable.
+// Dials 127.0.0.1 at the port given for the host name ("host:port" for a port other than
+// 80); an unknown host is unreachable.
 class LoopbackDialer : public Dialer {
 public:
     LoopbackDialer() = default;
     LoopbackDialer(std::initializer_list<std::pair<const std::string, std::uint16_t>> routes);
     void Route(const std::string& host, std::uint16_t port);
 
-    Connection Dial(std::string_view host, milliseconds limit) const override;
+    Connection Dial(std::string_view host, std::uint16_t port, milliseconds limit) const override;
     // every host asked for, in order, known or not
     std::vector<std::string> Dialed() const;
 

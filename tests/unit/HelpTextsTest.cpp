@@ -15,6 +15,8 @@ TEST(HelpText, PiecesJoinWithoutGapsAndLabelsHaveNone) {
     std::string_view cities = HelpText(IDC_CITIES);
     EXPECT_NE(cities.find("otherwise enter a full URL (ie. '"), std::string_view::npos);
     EXPECT_NE(cities.find("') to specify the site to search."), std::string_view::npos);
+    EXPECT_NE(cities.find("supported. A line that begins with http:// or https:// is a feed address"),
+              std::string_view::npos);
     for (int id : std::initializer_list<int>{IDC_RESULTS_FILE_LABEL, IDC_CITIES_LABEL, IDC_TERMS_LABEL, IDC_STATUS1,
                    IDC_STATUS2, IDC_STATUS3, 0, -1})
         EXPECT_TRUE(HelpText(id).empty()) << id;

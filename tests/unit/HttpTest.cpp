@@ -230,11 +230,12 @@ TEST(HttpGet, EndsARedirectCircleAtTenRedirectsByDefault) {
 // A location we cannot follow fails the fetch without dialling anywhere else.
 TEST(HttpGet, FailsOnLocationsItCannotFollow) {
     const char* locations[] = {
-        "https://b.test/secure",  // only plain http is followed
-        "http://b.test:8080/x",   // a port is not part of a host name
         "http:///x",              // no host at all
-        "/relative/path",         // no scheme
+        "ftp://b.test/x",         // only the web's two schemes are fetched
+        "http://b.test:99999/x",  // no such port
+        "http://user@b.test/x",   // no user part
         "http://b.test/a\nb",     // a line break inside the request line
+        "http://b.test/a b",      // a blank inside the request line
     };
     for (const char* location : locations) {
         SCOPED_TRACE(location);

@@ -319,6 +319,38 @@ TEST_F(SearchRun, FetchingAheadShowsWhatOneAtATimeShows) {
     EXPECT_EQ(window.ListItems(), oneAtATimeList);
 }
 
+TEST_F(SearchRun, FeedAddressesAreFetchedOncePerRunOrOncePerTerm) {
+    const std::string all = "<rss version=\"2.0\"><channel><title>all</title>"
+                            "<item><title>Red Bikes</title><link>/ad/1</link></item>"
+                            "<item><title>Oak desk</title><link>/ad/2</link></item>"
+                            "</channel></rss>";
+    const std::string found = "<rss version=\"2.0\"><channel><title>s</title>"
+                              "<item><title>whatever the site found</title><link>/ad/3</link></item>"
+                              "</channel></rss>";
+    LoopbackServer server(ByPath({{"/All.rss", Answer(HttpOk(all))},
+                                  {"/s?q=bike", Answer(HttpOk(found))},
+                                  {"/s?q=desk", Answer(HttpOk(found))}}));
+    dialer.Route("feeds.test", server.Port());
+
+    SearchToEnd("http://feeds.test/All.rss\r\nHTTP://feeds.test/s?q={term}", "bike\r\ncta,desk");
+    const std::vector<std::string> expected = {
+        "About to search 2 cities for 2 terms.",
+        "Searching in http://feeds.test/All.rss for bike (sss)... found 1 items, 1 are new.",
+        "Searching in http://feeds.test/All.rss for desk (cta)... found 1 items, 1 are new.",
+        "Searching in HTTP://feeds.test/s?q={term} for bike (sss)... found 1 items, 1 are new.",
+        "Searching in HTTP://feeds.test/s?q={term} for desk (cta)... found 1 items, 0 are new.",
+        "Search Complete"};
+    EXPECT_EQ(StatusLines(), expected);
+    // the address without a slot was asked once, as written; the other once per term
+    const std::vector<std::string> requests = server.Requests();
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(std::count_if(requests.begin(), requests.end(),
+                            [](const std::string& r) { return r.rfind("GET /All.rss ", 0) == 0; }),
+              1);
+    EXPECT_TRUE(FindResultByLink(state, "http://feeds.test/ad/1"));
+    EXPECT_TRUE(FindResultByLink(state, "http://feeds.test/ad/3"));
+}
+
 TEST_F(SearchRun, OverlongListsAreCutWithOneLineSaying) {
     std::string cities;
     for (int i = 0; i < MaxCities + 3; ++i) cities += "city" + std::to_string(i) + "\r\n";

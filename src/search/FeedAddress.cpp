@@ -1,0 +1,118 @@
+#include "search/FeedAddress.h"
+
+#include <vector>
+
+#include "common/Text.h"
+#include "search/FeedText.h"
+#include "search/FeedXml.h"
+#include "search/Url.h"
+
+namespace kestrap {
+
+namespace {
+
+constexpr std::string_view TermSlot = "{term}";
+
+struct TermPart {
+    std::string text;  // lower case, HTML-escaped
+    bool excluded = false;
+};
+
+std::vector<TermPart> SplitTerm(std::string_view term) {
+    std::vector<TermPart> parts;
+    size_t i = 0;
+    while (i < term.size()) {
+        if (term[i] == ' ' || term[i] == '\t') {
+            ++i;
+            continue;
+        }
+        TermPart part;
+        if (term[i] == '-' && i + 1 < term.size() && term[i + 1] != ' ' && term[i + 1] != '\t') {
+            part.excluded = true;
+            ++i;
+        }
+        size_t end;
+        std::string_view text;
+        if (term[i] == '"') {
+            // a phrase runs to the closing quote, or to the end when there is none
+            end = term.find('"', i + 1);
+            text = term.substr(i + 1, end == std::string_view::npos ? std::string_view::npos : end - i - 1);
+            end = end == std::string_view::npos ? term.size() : end + 1;
+        } else {
+            end = term.find_first_of(" \t", i);
+            if (end == std::string_view::npos) end = term.size();
+            text = term.substr(i, end - i);
+        }
+        i = end;
+        if (text.empty()) continue;
+        part.text = LowerCase(EscapeHtmlText(text));
+        parts.push_back(std::move(part));
+    }
+    return parts;
+}
+
+// The body after the blank line that ends the headers, when the status is a success.
+std::string_view SuccessBody(std::string_view answer) {
+    std::string_view statusLine = answer.substr(0, answer.find_first_of("\r\n"));
+    size_t space = statusLine.find(' ');
+    if (statusLine.substr(0, 5) != "HTTP/" || space == std::string_view::npos ||
+        statusLine.substr(space + 1, 1) != "2") {
+        return {};
+    }
+    size_t end = answer.find("\r\n\r\n");
+    if (end != std::string_view::npos) return answer.substr(end + 4);
+    end = answer.find("\n\n");
+    return end == std::string_view::npos ? std::string_view{} : answer.substr(end + 2);
+}
+
+}  // namespace
+
+bool IsFeedAddress(std::string_view cityLine) { return HasWebScheme(StripBlanks(cityLine)); }
+
+bool HasTermSlot(std::string_view cityLine) { return cityLine.find(TermSlot) != std::string_view::npos; }
+
+std::string FeedAddressUrl(std::string_view cityLine, std::string_view term) {
+    const std::string_view line = StripBlanks(cityLine);
+    const std::string encoded = UrlEncodeTerm(term);
+    std::string url;
+    for (size_t from = 0;;) {
+        size_t slot = line.find(TermSlot, from);
+        url += line.substr(from, slot == std::string_view::npos ? std::string_view::npos : slot - from);
+        if (slot == std::string_view::npos) return url;
+        url += encoded;
+        from = slot + TermSlot.size();
+    }
+}
+
+bool TitleMatchesTerm(std::string_view title, std::string_view term) {
+    const std::string lowerTitle = LowerCase(title);
+    for (const TermPart& part : SplitTerm(term)) {
+        const bool found = lowerTitle.find(part.text) != std::string::npos;
+        if (found == part.excluded) return false;
+    }
+    return true;
+}
+
+std::string FetchFeedAddress(std::string_view url, const HttpOptions& http) { return HttpGetUrl(url, http); }
+
+int ReadFeedAddressItems(std::string_view answer, std::string_view askedUrl, std::string_view termFilter,
+                         const Clock& clock, FeedStore& store) {
+    store.items.clear();
+    store.cut = false;
+    const std::string_view body = SuccessBody(answer);
+    if (body.empty()) return 0;
+    for (FeedItem& item : ReadXmlFeed(body, askedUrl, clock)) {
+        // the reader gives UTF-8 whatever the feed's encoding: held as every feed's text is
+        item.title = HeldTitle(item.title, true);
+        item.link = HeldLink(item.link, true);
+        if (!TitleMatchesTerm(item.title, termFilter)) continue;
+        if (store.items.size() >= static_cast<size_t>(MaxFeedItems)) {
+            store.cut = true;
+            break;
+        }
+        store.items.push_back(std::move(item));
+    }
+    return static_cast<int>(store.items.size());
+}
+
+}  // namespace kestrap

@@ -1,0 +1,38 @@
+#pragma once
+// City lines that are a feed's own address ("https://host/path?q={term}"), read as
+// RSS or Atom rather than by a classic site's rules.
+#include <string>
+#include <string_view>
+
+#include "platform/Clock.h"
+#include "search/Feed.h"
+#include "search/Http.h"
+
+namespace kestrap {
+
+// Begins with "http://" or "https://", letter case ignored.
+bool IsFeedAddress(std::string_view cityLine);
+
+// Contains the slot "{term}" that takes the search term.
+bool HasTermSlot(std::string_view cityLine);
+
+// The address to fetch: the line stripped of blanks, every "{term}" replaced by the
+// encoded term; letter case as written.
+std::string FeedAddressUrl(std::string_view cityLine, std::string_view term);
+
+// Every word of `term` occurs in the title, a "double-quoted phrase" as a whole, and no
+// word written "-word" occurs; letter case by the program's lower-casing rule. The title
+// is HTML text, so the term is compared in that form too. An empty term keeps every title.
+bool TitleMatchesTerm(std::string_view title, std::string_view term);
+
+// The server's answer for the address (redirects followed), empty when nothing came.
+std::string FetchFeedAddress(std::string_view url, const HttpOptions& http = {});
+
+// Reads the items of an answer to `askedUrl` into `store` (emptied first): only those
+// whose title matches `termFilter` (empty: all), at most MaxFeedItems (store.cut when
+// more matched). An answer that is not a 2xx success or not a feed gives none.
+// Returns the count.
+int ReadFeedAddressItems(std::string_view answer, std::string_view askedUrl, std::string_view termFilter,
+                         const Clock& clock, FeedStore& store);
+
+}  // namespace kestrap

@@ -1,0 +1,165 @@
+#include "search/FeedXml.h"
+
+#include <pugixml.hpp>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "common/Text.h"
+#include "search/FeedDates.h"
+#include "search/Url.h"
+
+namespace kestrap {
+
+namespace {
+
+// Feeds mix prefixes freely (rdf:RDF, dc:date, atom:link): elements go by local name.
+std::string_view LocalName(const pugi::xml_node& node) {
+    std::string_view name = node.name();
+    size_t colon = name.rfind(':');
+    return colon == std::string_view::npos ? name : name.substr(colon + 1);
+}
+
+pugi::xml_node Child(const pugi::xml_node& parent, std::string_view localName) {
+    for (pugi::xml_node child : parent.children()) {
+        if (child.type() == pugi::node_element && LocalName(child) == localName) return child;
+    }
+    return {};
+}
+
+void AppendText(const pugi::xml_node& node, std::string& text) {
+    for (pugi::xml_node child : node.children()) {
+        if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) text += child.value();
+        else if (child.type() == pugi::node_element) AppendText(child, text);
+    }
+}
+
+// All text inside the element, blanks, tabs and line ends folded into single blanks.
+std::string ElementText(const pugi::xml_node& node) {
+    std::string raw;
+    AppendText(node, raw);
+    std::string text;
+    text.reserve(raw.size());
+    bool blank = false;
+    for (char c : raw) {
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+            blank = !text.empty();
+            continue;
+        }
+        if (blank) text += ' ';
+        blank = false;
+        text += c;
+    }
+    return text;
+}
+
+std::string RssLink(const pugi::xml_node& item) {
+    for (pugi::xml_node child : item.children()) {
+        if (child.type() != pugi::node_element || LocalName(child) != "link") continue;
+        std::string text = ElementText(child);
+        if (!text.empty()) return text;
+    }
+    return {};
+}
+
+std::string AtomLink(const pugi::xml_node& entry) {
+    for (pugi::xml_node child : entry.children()) {
+        if (child.type() != pugi::node_element || LocalName(child) != "link") continue;
+        pugi::xml_attribute rel = child.attribute("rel");
+        if (!rel || std::strcmp(rel.value(), "alternate") == 0) {
+            return std::string(StripBlanks(child.attribute("href").value()));
+        }
+    }
+    return {};
+}
+
+std::string RssDate(const pugi::xml_node& item) {
+    std::string date = Rfc822StoredDate(ElementText(Child(item, "pubDate")));
+    if (date.empty()) date = IsoStoredDate(ElementText(Child(item, "date")));
+    return date;
+}
+
+std::string AtomDate(const pugi::xml_node& entry) {
+    std::string date = IsoStoredDate(ElementText(Child(entry, "updated")));
+    if (date.empty()) date = IsoStoredDate(ElementText(Child(entry, "published")));
+    return date;
+}
+
+// After a parse error the tree holds what came before it, the elements open at the fault
+// included: an item counts only when its closing tag lies before the fault. The fault's
+// offset counts bytes of the document only when the parser did not convert it from
+// another encoding; otherwise an item still open is one on the path to the last node.
+bool ClosedBeforeFault(const pugi::xml_node& item, const pugi::xml_document& tree,
+                       const pugi::xml_parse_result& parsed, std::string_view document) {
+    if (parsed) return true;
+    if (parsed.encoding != pugi::encoding_utf8) {
+        for (pugi::xml_node open = tree.last_child(); open; open = open.last_child()) {
+            if (open == item) return false;
+        }
+        return true;
+    }
+    // the parser may place the fault past the end (a document cut inside a tag)
+    const size_t fault = std::min(static_cast<size_t>(parsed.offset), document.size());
+    const ptrdiff_t start = item.offset_debug();
+    if (start < 0 || static_cast<size_t>(start) >= fault) return false;
+    const std::string close = "</" + std::string(item.name());
+    return document.substr(static_cast<size_t>(start), fault - static_cast<size_t>(start)).find(close) !=
+           std::string_view::npos;
+}
+
+}  // namespace
+
+std::string EscapeHtmlText(std::string_view text) {
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (char c : text) {
+        if (c == '&') escaped += "&amp;";
+        else if (c == '<') escaped += "&lt;";
+        else if (c == '>') escaped += "&gt;";
+        else escaped += c;
+    }
+    return escaped;
+}
+
+std::vector<FeedItem> ReadXmlFeed(std::string_view document, std::string_view askedUrl, const Clock& clock) {
+    pugi::xml_document tree;
+    // no DOCTYPE processing beyond skipping it: entities are only the five of XML and
+    // character references, so a document cannot expand itself
+    const pugi::xml_parse_result parsed = tree.load_buffer(
+        document.data(), document.size(), pugi::parse_default | pugi::parse_fragment, pugi::encoding_auto);
+
+    pugi::xml_node root;
+    for (pugi::xml_node node : tree.children()) {
+        if (node.type() == pugi::node_element) {
+            root = node;
+            break;
+        }
+    }
+    const std::string_view kind = root ? LocalName(root) : std::string_view{};
+    const bool atom = kind == "feed";
+    pugi::xml_node holder;  // the element whose children are the items
+    if (kind == "rss") holder = Child(root, "channel");
+    else if (kind == "RDF" || atom) holder = root;
+    if (!holder) return {};
+
+    const std::string today = TodayStoredDate(clock);
+    std::vector<FeedItem> items;
+    for (pugi::xml_node node : holder.children()) {
+        if (node.type() != pugi::node_element || LocalName(node) != (atom ? "entry" : "item")) continue;
+        if (!ClosedBeforeFault(node, tree, parsed, document)) break;
+        std::string link = atom ? AtomLink(node) : RssLink(node);
+        if (link.empty()) continue;
+        FeedItem item;
+        item.link = ResolveUrl(askedUrl, link);
+        // only web addresses are ever opened: a "javascript:" link is no ad
+        if (!HasWebScheme(item.link)) continue;
+        item.title = EscapeHtmlText(ElementText(Child(node, "title")));
+        item.date = atom ? AtomDate(node) : RssDate(node);
+        if (item.date.empty()) item.date = today;
+        items.push_back(std::move(item));
+    }
+    return items;
+}
+
+}  // namespace kestrap
