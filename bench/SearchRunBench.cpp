@@ -12,7 +12,7 @@
 
 #include "FakeWindow.h"
 #include "FeedFixtures.h"
-#include "FeedServer.h"
+#include "LoopbackServer.h"
 #include "app/ControlIds.h"
 #include "app/ResultsListBox.h"
 #include "app/SearchRun.h"
@@ -42,7 +42,7 @@ std::string FeedFor(int c, int t) {
 
 struct Setup {
     std::vector<FeedQuery> queries;
-    std::map<std::string, std::string> answers;
+    std::map<std::string, Script> answers;  // by host and path
     size_t answerBytes = 0;
 };
 
@@ -54,7 +54,7 @@ const Setup& SearchSetup() {
                 FeedQuery query = BuildFeedQuery(Term(t), City(c), "sss");
                 std::string feed = FeedFor(c, t);
                 s.answerBytes += feed.size();
-                s.answers[query.host + query.path] = std::move(feed);
+                s.answers[query.host + query.path] = Answer(std::move(feed));
                 s.queries.push_back(std::move(query));
             }
         }
@@ -75,12 +75,18 @@ HttpOptions OptionsFor(const Dialer& dialer) {
     return options;
 }
 
+// every city's host is the one server
+void RouteCities(LoopbackDialer& dialer, std::uint16_t port) {
+    for (int c = 0; c < Cities; ++c) dialer.Route(City(c) + ".craigslist.org", port);
+}
+
 // The same fetches in a bare loop; with a yield after each when the argument is 1, as the run
 // yields once per pair (under load a yield can cost more than the fetch itself).
 void BM_BaselineBareFetchLoop(benchmark::State& bench) {
     const Setup& setup = SearchSetup();
-    FeedServer server(setup.answers);
-    FeedServerDialer dialer(server.Port());
+    LoopbackServer server(ByHostAndPath(setup.answers));
+    LoopbackDialer dialer;
+    RouteCities(dialer, server.Port());
     const HttpOptions options = OptionsFor(dialer);
     const bool yield = bench.range(0) == 1;
     for (auto _ : bench) {
@@ -96,13 +102,16 @@ void BM_BaselineBareFetchLoop(benchmark::State& bench) {
 }
 BENCHMARK(BM_BaselineBareFetchLoop)->ArgName("yield")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Through the Search button: the run's thread, its status lines, the feed scan and the merge.
+// Through the Search button, one fetch at a time: the run's thread, its status lines, the
+// feed scan and the merge.
 void BM_SearchRun(benchmark::State& bench) {
     const Setup& setup = SearchSetup();
-    FeedServer server(setup.answers);
-    FeedServerDialer dialer(server.Port());
+    LoopbackServer server(ByHostAndPath(setup.answers));
+    LoopbackDialer dialer;
+    RouteCities(dialer, server.Port());
     AppState state;
     state.http = OptionsFor(dialer);
+    state.fetchLimits = {1, 1};  // the bare loop fetches one at a time too
     FakeWindow window;
     window.KeepCallLog(false);
     window.SetText(IDC_CITIES, Lines(Cities, City));

@@ -73,6 +73,13 @@ Script ResetAfter(std::string bytes, milliseconds pause) {
     return {{ScriptStep::Send, std::move(bytes)}, {ScriptStep::Pause, {}, pause}, {ScriptStep::Reset, {}}};
 }
 
+Chooser ByHostAndPath(std::map<std::string, Script> scripts, Script otherwise) {
+    return [scripts = std::move(scripts), otherwise = std::move(otherwise)](const Request& r) {
+        auto found = scripts.find(r.host + r.path);
+        return found == scripts.end() ? otherwise : found->second;
+    };
+}
+
 Chooser InTurn(std::vector<Script> scripts) {
     return [scripts = std::move(scripts)](const Request& request) {
         if (scripts.empty()) return Script{};
@@ -108,7 +115,7 @@ LoopbackServer::LoopbackServer(Chooser choose) : choose(std::move(choose)) {
 LoopbackServer::~LoopbackServer() {
     stopping = true;
     acceptor.join();
-    for (std::thread& handler : handlers) handler.join();
+    for (Handler& handler : handlers) handler.thread.join();
 }
 
 std::vector<std::string> LoopbackServer::Requests() const {
@@ -126,8 +133,27 @@ void LoopbackServer::AcceptLoop() {
         Connection connection = listener.Accept(milliseconds(20));
         if (!connection.IsOpen()) continue;
         size_t index = accepted++;
-        handlers.emplace_back([this, index](Connection c) { Serve(std::move(c), index); },
-                              std::move(connection));
+        JoinFinishedHandlers();
+        auto done = std::make_shared<std::atomic<bool>>(false);
+        handlers.push_back({std::thread(
+                                [this, index, done](Connection c) {
+                                    Serve(std::move(c), index);
+                                    *done = true;
+                                },
+                                std::move(connection)),
+                            done});
+    }
+}
+
+void LoopbackServer::JoinFinishedHandlers() {
+    for (size_t i = 0; i < handlers.size();) {
+        if (!*handlers[i].done) {
+            ++i;
+            continue;
+        }
+        handlers[i].thread.join();
+        handlers[i] = std::move(handlers.back());
+        handlers.pop_back();
     }
 }
 

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -73,6 +74,9 @@ Chooser InTurn(std::vector<Script> scripts);
 // By the request path (or the Host header); anything else gets `otherwise`.
 Chooser ByPath(std::map<std::string, Script> scripts, Script otherwise = Answer(HttpNotFound()));
 Chooser ByHost(std::map<std::string, Script> scripts, Script otherwise = Answer(HttpNotFound()));
+// By the Host header followed by the path ("boston.test/search?q=1").
+Chooser ByHostAndPath(std::map<std::string, Script> scripts,
+                      Script otherwise = Answer(HttpNotFound()));
 
 class LoopbackServer {
 public:
@@ -90,7 +94,14 @@ public:
     std::vector<Visit> Visits() const;
 
 private:
+    struct Handler {
+        std::thread thread;
+        std::shared_ptr<std::atomic<bool>> done;
+    };
+
     void AcceptLoop();
+    // a benchmark's thousands of connections must not keep a thread each until the end
+    void JoinFinishedHandlers();
     void Serve(Connection connection, size_t index);
     void Run(Connection& connection, const Script& script);
     bool Nap(milliseconds time);  // false when the server is stopping
@@ -102,7 +113,7 @@ private:
     mutable std::mutex recordLock;
     std::vector<std::string> requests;
     std::vector<Visit> visits;
-    std::vector<std::thread> handlers;  // touched only by the accept thread and the destructor
+    std::vector<Handler> handlers;  // touched only by the accept thread and the destructor
     std::thread acceptor;
 };
 
