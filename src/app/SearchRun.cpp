@@ -39,9 +39,24 @@ bool PauseUnlessAborted(const AppState& state) {
     return false;
 }
 
+// the taskbar button shows the progress bar's state while a run lasts, and nothing after it
+void ShowProgress(Window& window, int position, int maximum) {
+    window.RunOnWindowThread([&] {
+        window.SetProgress(position);
+        window.SetTaskbarProgress(position, maximum);
+    });
+}
+
+void EndProgress(Window& window, int position) {
+    window.RunOnWindowThread([&] {
+        window.SetProgress(position);
+        window.ClearTaskbarProgress();
+    });
+}
+
 void FinishAborted(AppState& state, Window& window) {
     PostStatus(window, "Search aborted.");
-    window.SetProgress(0);
+    EndProgress(window, 0);
     window.SetText(IDC_SEARCH, "Search Now");
     EnableRunLockedControls(window, true);
     // a new run may start from here on
@@ -50,7 +65,7 @@ void FinishAborted(AppState& state, Window& window) {
 }
 
 void FinishComplete(AppState& state, Window& window, int pairs) {
-    window.SetProgress(pairs);
+    EndProgress(window, pairs);
     window.SetText(IDC_SEARCH, "Search Now");
     EnableRunLockedControls(window, true);
     PostStatus(window, "Search Complete");
@@ -98,7 +113,7 @@ void StartSearch(AppState& state, Window& window) {
     PostStatus(window, "About to search " + FormatPlain(cityCount) + " cities for " +
                            FormatPlain(termCount) + " terms.");
     window.SetProgressRange(cityCount * termCount);
-    window.SetProgress(0);
+    ShowProgress(window, 0, cityCount * termCount);
     window.SetText(IDC_SEARCH, "Kill Search");
     EnableRunLockedControls(window, false);
     state.searchState = SearchRunning;
@@ -106,6 +121,7 @@ void StartSearch(AppState& state, Window& window) {
         std::thread(RunSearch, std::ref(state), std::ref(window)).detach();
     } catch (const std::system_error&) {
         PostStatus(window, "The search could not be started.");
+        window.ClearTaskbarProgress();
         window.SetText(IDC_SEARCH, "Search Now");
         EnableRunLockedControls(window, true);
         state.searchState = SearchIdle;
@@ -126,6 +142,7 @@ void RunSearch(AppState& state, Window& window) {
     FeedStore store;
     bool cutReported = false;
     bool fullReported = false;
+    state.tally = {};
 
     for (size_t c = 0; c < cities.size(); ++c) {
         const std::string& city = cities[c];
@@ -139,7 +156,7 @@ void RunSearch(AppState& state, Window& window) {
                 FinishAborted(state, window);
                 return;
             }
-            window.SetProgress(static_cast<int>(c) * termCount + t + 1);
+            ShowProgress(window, static_cast<int>(c) * termCount + t + 1, pairs);
 
             store.cut = false;
             int found = FetchFeedItems(line.term, lowerCity, line.section, store, state.http);
@@ -148,6 +165,9 @@ void RunSearch(AppState& state, Window& window) {
                 if (PauseUnlessAborted(state))
                     found = FetchFeedItems(line.term, lowerCity, line.section, store, state.http);
             }
+            ++state.tally.pairs;
+            if (found == -1) ++state.tally.failedFetches;
+            if (found > 0) state.tally.itemsFound += found;
 
             // the merge shows each new entry in the list box: all of it in one go on the
             // window's thread, with the pair's closing status
@@ -167,6 +187,7 @@ void RunSearch(AppState& state, Window& window) {
                         else
                             listFull = true;
                     }
+                    state.tally.newAds += fresh;
                     AppendStatus(window, " found " + FormatPlain(found) + " items, " +
                                              FormatPlain(fresh) + " are new.");
                 } else {
