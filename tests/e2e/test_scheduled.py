@@ -3,7 +3,7 @@ import re
 
 from feeds import A, B, C, J, item_line
 from feedserver import UPDATE_HOST, craigslist
-from harness import IDOK, Scenario, lines_of
+from harness import IDOK, Scenario, lines_of, wait_until
 
 LOG_LINE = re.compile(r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d  (.*)$")
 
@@ -52,12 +52,13 @@ class ScheduledTest(Scenario):
         # one more ad: the earlier NEW marks stay, and /open shows the page
         self.server.serve_fixture(*craigslist("sfbay.craigslist.org", "sss", "bike"),
                                   "sfbay-bike-later.xml")
-        self.assertEqual(p.run_beside('"cars.html" /open'), 0)
+        self.assertEqual(p.run_beside('/search "cars.html" /open'), 0)
         lines = lines_of(p.read("cars.html"))
         for ad in (J, A, B, C):
             self.assertIn(item_line(ad), lines)
         self.assertEqual(self.log()[2], "cars.html  1 pairs, 3 items found, 1 new ads, 0 failed fetches")
-        opened = self.browser_opened()
+        # the shell hands the page on after the program has ended
+        opened = wait_until(self.browser_opened, 15, "the browser to be asked")
         self.assertEqual(len(opened), 1)
         self.assertTrue(opened[0].endswith(f"/c:/e2e/{p.name}/cars.html"), opened)
         self.assertEqual(p.read("kestrap.ini"), settings)
