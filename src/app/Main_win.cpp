@@ -64,9 +64,10 @@ int RunWithoutWindow(const CommandLine& line) {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
     using namespace kestrap;
     const CommandLine line = ParseCommandLine(arguments ? arguments : "");
-    // the search thread is not waited for by anything static: end the process here
+    // ended as the window ends: nothing static is torn down under a thread
     if (line.mode == RunMode::BadUsage) ExitProcess(static_cast<UINT>(ShowUsage(line)));
-    if (line.mode == RunMode::ScheduledSearch) ExitProcess(static_cast<UINT>(RunWithoutWindow(line)));
+    if (line.mode == RunMode::ScheduledSearch)
+        ExitProcess(static_cast<UINT>(RunWithoutWindow(line)));
 
     // The search and update threads are not waited for when the window ends, so what they
     // use is never destroyed: it lives until the process ends.

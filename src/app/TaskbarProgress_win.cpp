@@ -4,7 +4,8 @@ namespace kestrap {
 namespace {
 
 ITaskbarList3* Taskbar(MainWindowShell& shell) {
-    if (shell.taskbar.get() || shell.taskbarMissing || !shell.mainWindow) return shell.taskbar.get();
+    if (shell.taskbar.get() || shell.taskbarMissing || !shell.mainWindow)
+        return shell.taskbar.get();
     HRESULT result = CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER,
                                       IID_ITaskbarList3, shell.taskbar.Out());
     if (SUCCEEDED(result)) result = shell.taskbar->HrInit();

@@ -63,7 +63,8 @@ ListFileRead ReadSearchListFile(const std::string& folder, std::string_view base
     if (chosen == nullptr) return ListFileRead::Missing;
     std::string bytes;
     bool cut = false;
-    if (!ReadFileStart(*chosen, bytes, MaxListFileBytes, cut) || cut) return ListFileRead::Unreadable;
+    if (!ReadFileStart(*chosen, bytes, MaxListFileBytes, cut) || cut)
+        return ListFileRead::Unreadable;
     text = BoxTextOf(bytes);
     return ListFileRead::Read;
 }

@@ -47,7 +47,8 @@ class ScheduledTest(Scenario):
         # nothing new: the file stays as it was, byte for byte
         self.assertEqual(p.run_beside("/search cars"), 0)
         self.assertEqual(p.read("cars.html"), saved)
-        self.assertEqual(self.log()[1], "cars.html  1 pairs, 3 items found, 0 new ads, 0 failed fetches")
+        self.assertEqual(self.log()[1],
+                         "cars.html  1 pairs, 3 items found, 0 new ads, 0 failed fetches")
 
         # one more ad: the earlier NEW marks stay, and /open shows the page
         self.server.serve_fixture(*craigslist("sfbay.craigslist.org", "sss", "bike"),
@@ -56,7 +57,8 @@ class ScheduledTest(Scenario):
         lines = lines_of(p.read("cars.html"))
         for ad in (J, A, B, C):
             self.assertIn(item_line(ad), lines)
-        self.assertEqual(self.log()[2], "cars.html  1 pairs, 3 items found, 1 new ads, 0 failed fetches")
+        self.assertEqual(self.log()[2],
+                         "cars.html  1 pairs, 3 items found, 1 new ads, 0 failed fetches")
         # the shell hands the page on after the program has ended
         opened = wait_until(self.browser_opened, 15, "the browser to be asked")
         self.assertEqual(len(opened), 1)
