@@ -39,7 +39,7 @@ bool SaveOneList(AppState& state, Window& window, std::string_view baseName, Sea
 
 }  // namespace
 
-void LoadResultsFile(AppState& state, Window& window, std::string_view name) {
+void LoadResultsFile(AppState& state, Window& window, std::string_view name, NewMarks marks) {
     if (StripBlanks(name).empty()) return;
     std::string base = ListBaseName(name);
     ResetResults(state, window);
@@ -58,7 +58,7 @@ void LoadResultsFile(AppState& state, Window& window, std::string_view name) {
         window.RunOnWindowThread([&] {
             leftOut = ReadResultsFileEntries(bytes, [&](std::string_view entry) {
                 return AppendLoadedResult(state, window, entry);
-            });
+            }, marks);
         });
         readWhole = leftOut == 0 && !cut;
         if (leftOut > 0) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/SystemError.h"
+#include "store/ResultsFile.h"
 
 namespace kestrap {
 
@@ -13,7 +14,8 @@ class Window;
 
 // Fills the list (and the list box) from the results file, then the term and city boxes
 // from its list files.
-void LoadResultsFile(AppState& state, Window& window, std::string_view name);
+void LoadResultsFile(AppState& state, Window& window, std::string_view name,
+                     NewMarks marks = NewMarks::Drop);
 // Fills the term box, then the city box, from the base name's files, else the defaults,
 // else the placeholders.
 void LoadSearchLists(AppState& state, Window& window, std::string_view baseName);

@@ -116,6 +116,11 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     }
     MainWindowShell* shell = ShellOfWindow(dialog);
     if (!shell) return 0;  // messages of the creation, before the controls exist
+    // a registered message: its number is known only at run time
+    if (message == shell->taskbarButtonCreatedMessage && message != 0) {
+        ForgetTaskbarButton(*shell);
+        return 0;
+    }
 
     switch (message) {
     case WM_SIZE:
@@ -139,6 +144,9 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         return TRUE;
     case PostedTaskMessage:
         RunPostedTask(reinterpret_cast<std::function<void()>*>(lParam));
+        return TRUE;
+    case TaskbarProgressMessage:
+        ShowTaskbarProgress(*shell, static_cast<int>(wParam), static_cast<int>(lParam));
         return TRUE;
     }
     return 0;

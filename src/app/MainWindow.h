@@ -2,6 +2,7 @@
 // The main window on the Win32 side: its construction, message handling, layout and the
 // results-list menu. Everything the logic does to the window goes through the Window seam.
 #include <windows.h>
+#include <shobjidl.h>
 
 #include <array>
 #include <functional>
@@ -38,6 +39,11 @@ struct MainWindowShell {
     // set by BuildMainWindow: load the settings, start the update check and set the icon
     // while the window is still hidden
     bool startProgram = false;
+    // the taskbar button's progress: made at first use, made again once the button was
+    // re-created (after Explorer restarted); missing on systems without ITaskbarList3
+    ComPtr<ITaskbarList3> taskbar;
+    bool taskbarMissing = false;
+    UINT taskbarButtonCreatedMessage = 0;
 };
 
 // The dialog template of the main window (hidden, controls in tab order).
@@ -59,6 +65,16 @@ constexpr UINT RunCallsMessage = WM_APP + 1;
 constexpr UINT PostedTaskMessage = WM_APP + 2;
 // Posted when a search run has ended (Win32Window::NotifySearchEnded).
 constexpr UINT SearchEndedMessage = WM_APP + 3;
+
+// Posted with the position as wParam and the maximum as lParam; a maximum of 0 takes the
+// progress off the taskbar button (Win32Window::SetTaskbarProgress and ClearTaskbarProgress).
+constexpr UINT TaskbarProgressMessage = WM_APP + 4;
+
+// The taskbar button's progress, on the window's thread only (COM lives there); under a
+// system without it nothing shows and nothing fails. A maximum of 0 or less shows none.
+void ShowTaskbarProgress(MainWindowShell& shell, int position, int maximum);
+// "TaskbarButtonCreated": the next progress uses the new button.
+void ForgetTaskbarButton(MainWindowShell& shell);
 
 // Makes a group of window calls on the window's thread. The results list is not painted
 // until the group is done: a search adds a feed's new entries, and a load a whole file, in

@@ -138,6 +138,7 @@ MainWindowShell* ShellOfWindow(HWND dialog) {
 
 void PrepareMainWindow(MainWindowShell& shell, HWND dialog) {
     shell.mainWindow = dialog;
+    shell.taskbarButtonCreatedMessage = RegisterWindowMessageA("TaskbarButtonCreated");
     for (const ControlSpec& c : Controls)
         shell.layout.controls[c.id - IDC_RESULTS_FILE_LABEL] = InitialLayoutRecord(c.id);
 
@@ -160,10 +161,13 @@ void PrepareMainWindow(MainWindowShell& shell, HWND dialog) {
 void BuildMainWindow(MainWindowShell& shell, HWND parent) {
     const std::vector<WORD> dialogTemplate = MainWindowTemplate();
     shell.startProgram = true;
+    // the taskbar button's progress is a COM object of the window's thread
+    ComScope com;
     DialogBoxIndirectParamA(GetModuleHandleA(nullptr),
                             reinterpret_cast<LPCDLGTEMPLATEA>(dialogTemplate.data()), parent,
                             MainDialogProc, reinterpret_cast<LPARAM>(&shell));
     shell.searchFont.Reset();
+    ForgetTaskbarButton(shell);
 }
 
 }  // namespace kestrap

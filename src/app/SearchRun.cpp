@@ -45,10 +45,25 @@ bool PauseUnlessAborted(const AppState& state) {
     return false;
 }
 
+// the taskbar button shows the progress bar's state while a run lasts, and nothing after it
+void ShowProgress(Window& window, int position, int maximum) {
+    window.RunOnWindowThread([&] {
+        window.SetProgress(position);
+        window.SetTaskbarProgress(position, maximum);
+    });
+}
+
+void EndProgress(Window& window, int position) {
+    window.RunOnWindowThread([&] {
+        window.SetProgress(position);
+        window.ClearTaskbarProgress();
+    });
+}
+
 // What the user sees of an abort, at once; the run ends when its fetches have returned.
 void ShowAborted(Window& window) {
     PostStatus(window, "Search aborted.");
-    window.SetProgress(0);
+    EndProgress(window, 0);
     window.SetText(IDC_SEARCH, "Search Now");
     EnableRunLockedControls(window, true);
 }
@@ -60,7 +75,7 @@ void FinishAborted(AppState& state, Window& window) {
 }
 
 void FinishComplete(AppState& state, Window& window, int pairs) {
-    window.SetProgress(pairs);
+    EndProgress(window, pairs);
     window.SetText(IDC_SEARCH, "Search Now");
     EnableRunLockedControls(window, true);
     PostStatus(window, "Search Complete");
@@ -88,6 +103,7 @@ void MergePair(AppState& state, Window& window, const FeedStore& store, int foun
                 else
                     listFull = true;
             }
+            state.tally.newAds += fresh;
             AppendStatus(window, " found " + FormatPlain(found) + " items, " + FormatPlain(fresh) +
                                      " are new.");
         } else {
@@ -146,7 +162,7 @@ void StartSearch(AppState& state, Window& window) {
     PostStatus(window, "About to search " + FormatPlain(cityCount) + " cities for " +
                            FormatPlain(termCount) + " terms.");
     window.SetProgressRange(cityCount * termCount);
-    window.SetProgress(0);
+    ShowProgress(window, 0, cityCount * termCount);
     window.SetText(IDC_SEARCH, "Kill Search");
     EnableRunLockedControls(window, false);
     state.searchState = SearchRunning;
@@ -154,6 +170,7 @@ void StartSearch(AppState& state, Window& window) {
         std::thread(RunSearch, std::ref(state), std::ref(window)).detach();
     } catch (const std::system_error&) {
         PostStatus(window, "The search could not be started.");
+        window.ClearTaskbarProgress();
         window.SetText(IDC_SEARCH, "Search Now");
         EnableRunLockedControls(window, true);
         state.searchState = SearchIdle;
@@ -245,6 +262,7 @@ void RunSearch(AppState& state, Window& window) {
     FeedStore store;
     bool cutReported = false;
     bool fullReported = false;
+    state.tally = {};
 
     // fetches of later pairs that an abort leaves unwanted end at their next wait
     std::atomic<bool> abandoned{false};
@@ -265,7 +283,8 @@ void RunSearch(AppState& state, Window& window) {
                 ShowAborted(window);
                 break;
             }
-            window.SetProgress(static_cast<int>(pair.city) * termCount + pair.term + 1);
+            ShowProgress(window, static_cast<int>(pair.city) * termCount + pair.term + 1,
+                         pairCount);
 
             std::string answer = pair.Fetches() ? ahead.Take(pair.job) : std::string();
             // a shared address's retry, if it had one, speaks for all its term lines
@@ -281,6 +300,9 @@ void RunSearch(AppState& state, Window& window) {
                 }
                 if (pair.shared) retriedAnswers[pair.address] = std::move(answer);
             }
+            ++state.tally.pairs;
+            if (found == -1) ++state.tally.failedFetches;
+            if (found > 0) state.tally.itemsFound += found;
             MergePair(state, window, store, found, cutReported, fullReported);
             std::this_thread::yield();
         }

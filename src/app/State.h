@@ -14,6 +14,13 @@ namespace kestrap {
 
 enum SearchStateValue : int { SearchIdle = 0, SearchRunning = 1, SearchAbortRequested = -1 };
 
+// What the last search run did; written by the run's thread, read once it has ended.
+struct SearchTally {
+    int pairs = 0;  // pairs fetched, skipped ones left out
+    int itemsFound = 0;
+    int newAds = 0;
+    int failedFetches = 0;  // pairs whose answer stayed empty after the retry
+};
 
 struct AppState {
     std::string programFolder;  // with its trailing separator
@@ -37,6 +44,7 @@ struct AppState {
     bool layoutCaptured = false;
 
     std::atomic<int> searchState{SearchIdle};
+    SearchTally tally;
 
     // seams: tests fix the clock and dial their own servers
     const Clock* clock = &SystemClock();

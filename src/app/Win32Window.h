@@ -29,6 +29,8 @@ public:
     int ComboSelected() override;
     void SetProgressRange(int maximum) override;
     void SetProgress(int position) override;
+    void SetTaskbarProgress(int position, int maximum) override;
+    void ClearTaskbarProgress() override;
     void RestoreSize(int widthDialogUnits, int heightDialogUnits) override;
     SystemError CreateStartMenuShortcut(int folderCsidl, std::string_view linkName,
                                  std::string_view target, std::string_view workingFolder,

@@ -133,6 +133,15 @@ void Win32Window::SetProgressRange(int maximum) {
 
 void Win32Window::SetProgress(int position) { Send(IDC_PROGRESS, PBM_SETPOS, position, 0); }
 
+// posted, so that a worker never waits for the window here and COM stays on its thread
+void Win32Window::SetTaskbarProgress(int position, int maximum) {
+    if (shell_.mainWindow)
+        PostMessageA(shell_.mainWindow, TaskbarProgressMessage, static_cast<WPARAM>(position),
+                     static_cast<LPARAM>(maximum));
+}
+
+void Win32Window::ClearTaskbarProgress() { SetTaskbarProgress(0, 0); }
+
 void Win32Window::RestoreSize(int widthDialogUnits, int heightDialogUnits) {
     HWND dialog = shell_.mainWindow;
     if (!dialog) return;

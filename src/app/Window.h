@@ -55,6 +55,10 @@ public:
     virtual void SetProgressRange(int maximum) = 0;
     virtual void SetProgress(int position) = 0;
 
+    // the taskbar button's progress, mirroring the progress bar's during a search run
+    virtual void SetTaskbarProgress(int position, int maximum) = 0;
+    virtual void ClearTaskbarProgress() = 0;
+
     // restores the outer window size, in dialog units, and lays the controls out again
     virtual void RestoreSize(int widthDialogUnits, int heightDialogUnits) = 0;
 

@@ -47,17 +47,26 @@ std::string SearchListPath(const std::string& folder, std::string_view baseName,
 }
 
 std::string ReadSearchList(const std::string& folder, std::string_view baseName, SearchList list) {
-    const ListKind& kind = KindOf(list);
+    std::string text;
+    // an unreadable or absurdly large file shows the placeholder rather than a part of it
+    if (ReadSearchListFile(folder, baseName, list, text) != ListFileRead::Read)
+        return std::string(KindOf(list).placeholder);
+    return text;
+}
+
+ListFileRead ReadSearchListFile(const std::string& folder, std::string_view baseName,
+                                SearchList list, std::string& text) {
+    text.clear();
     std::string own = SearchListPath(folder, baseName, list);
-    std::string fallback = folder + std::string(kind.defaultFile);
+    std::string fallback = folder + std::string(KindOf(list).defaultFile);
     const std::string* chosen = FileExists(own) ? &own : FileExists(fallback) ? &fallback : nullptr;
+    if (chosen == nullptr) return ListFileRead::Missing;
     std::string bytes;
     bool cut = false;
-    // an unreadable or absurdly large file shows the placeholder rather than a part of it
-    if (chosen == nullptr || !ReadFileStart(*chosen, bytes, MaxListFileBytes, cut) || cut) {
-        return std::string(kind.placeholder);
-    }
-    return BoxTextOf(bytes);
+    if (!ReadFileStart(*chosen, bytes, MaxListFileBytes, cut) || cut)
+        return ListFileRead::Unreadable;
+    text = BoxTextOf(bytes);
+    return ListFileRead::Read;
 }
 
 }  // namespace kestrap

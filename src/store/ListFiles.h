@@ -13,4 +13,10 @@ std::string SearchListPath(const std::string& folder, std::string_view baseName,
 // What the list's box shows: its own file, else the default file, else a placeholder.
 std::string ReadSearchList(const std::string& folder, std::string_view baseName, SearchList list);
 
+enum class ListFileRead { Read, Missing, Unreadable };
+// The list's own file, else the default file, as its box shows it: Missing when neither is
+// there, Unreadable when the one there could not be read whole (`text` is then empty).
+ListFileRead ReadSearchListFile(const std::string& folder, std::string_view baseName,
+                                SearchList list, std::string& text);
+
 }  // namespace kestrap

@@ -58,6 +58,14 @@ bool ItemOfLine(std::string_view line, std::string_view& item) {
     return true;
 }
 
+// The writer ends a NEW item with " <b>NEW</b>"; a title cannot hold the tag, as titles
+// are kept with "<" written "&lt;".
+bool ItemIsNew(std::string_view item) {
+    constexpr std::string_view mark = "<b>NEW</b>";
+    item = StripBlanks(item);
+    return item.size() >= mark.size() && item.substr(item.size() - mark.size()) == mark;
+}
+
 // Fills `entry` (reused from line to line, so that reading allocates little).
 void EntryOfItem(std::string_view item, std::string& entry) {
     // bars inside a field (a hand-edited file, say) must not shift the link
@@ -97,7 +105,8 @@ std::string ResultsFileText(const ResultsList& results, const Clock& clock) {
 }
 
 int ReadResultsFileEntries(std::string_view bytes,
-                           const std::function<bool(std::string_view entry)>& add) {
+                           const std::function<bool(std::string_view entry)>& add,
+                           NewMarks marks) {
     int leftOut = 0;
     std::string_view line;
     std::string_view item;
@@ -109,6 +118,7 @@ int ReadResultsFileEntries(std::string_view bytes,
             continue;
         }
         EntryOfItem(item, entry);
+        if (marks == NewMarks::Keep && ItemIsNew(item)) entry.append(" || NEW");
         if (!add(entry)) ++leftOut;
     }
     return leftOut;

@@ -16,9 +16,14 @@ constexpr size_t MaxResultsFileBytes = size_t{64} << 20;
 // The file's bytes for the list, in list order, stamped with the clock's date and time.
 std::string ResultsFileText(const ResultsList& results, const Clock& clock);
 
+// What a read does with the " <b>NEW</b>" of an item: the window reads every entry as old;
+// a scheduled run keeps the marks, so that they add up until the user saves from the window.
+enum class NewMarks { Drop, Keep };
+
 // Hands the entry of every "<li>" line to `add`, which answers false when the list is full;
 // returns how many entries did not fit.
 int ReadResultsFileEntries(std::string_view bytes,
-                           const std::function<bool(std::string_view entry)>& add);
+                           const std::function<bool(std::string_view entry)>& add,
+                           NewMarks marks = NewMarks::Drop);
 
 }  // namespace kestrap

@@ -17,6 +17,9 @@ const char* ProblemText(ScheduledRunProblem problem) {
         return "could not run: the window is open on this program folder";
     case ScheduledRunProblem::AnotherRunBusy:
         return "could not run: another scheduled run kept the folder busy";
+    case ScheduledRunProblem::LockFailed:
+        return "could not run: the program folder's lock could not be made";
+    case ScheduledRunProblem::SearchNotStarted: return "could not run: the search did not start";
     case ScheduledRunProblem::BadCommandLine: return "could not run: bad command line";
     }
     return "could not run";

@@ -13,6 +13,8 @@ enum class ScheduledRunProblem {
     SaveFailed,
     WindowOpen,
     AnotherRunBusy,
+    LockFailed,
+    SearchNotStarted,
     BadCommandLine,
 };
 

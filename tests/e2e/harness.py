@@ -159,17 +159,37 @@ class Program:
 
     # -- the process
 
-    def start(self, prepare=None):
+    def start(self, prepare=None, arguments=""):
         """Starts the program; returns with the driver ready, before any window shows.
         prepare(program), when given, runs first, with the driver already there to lock
-        files or set their attributes."""
+        files or set their attributes. arguments follow the program's name."""
         self.stop_driver()
         self.runs += 1
         self.driver = Driver(self.driver_exe, os.path.join(self.logs, f"driver{self.runs}.err"))
         if prepare is not None:
             prepare(self)
+        self.call("start", *self._start_words(arguments))
+
+    def _start_words(self, arguments):
         output = f"C:\\e2e\\{self.name}-output{self.runs}.txt"
-        self.call("start", escape_path(self.windows_folder + "kestrap.exe"), escape_path(output))
+        words = [escape_path(self.windows_folder + "kestrap.exe"), escape_path(output)]
+        return words + [escape(arguments)] if arguments else words
+
+    def run_beside(self, arguments, timeout=60):
+        """Runs a second copy of the program with arguments, beside whatever the driver
+        works, until it ends; returns its exit code."""
+        self.runs += 1
+        driver = Driver(self.driver_exe, os.path.join(self.logs, f"driver{self.runs}.err"))
+        try:
+            driver.call("start", *self._start_words(arguments))
+            return int(driver.call("waitexit", int(timeout * 1000))[0])
+        finally:
+            try:
+                if driver.call("alive")[0] == "1":
+                    driver.call("kill")
+            except DriverError:
+                pass
+            driver.close()
 
     def start_to_window(self, start_menu_answer=IDNO):
         """Starts the program, answers the start-menu question if it comes, waits for the window."""

@@ -167,6 +167,16 @@ void FakeWindow::SetProgress(int position) {
     Record("SetProgress " + std::to_string(position));
 }
 
+void FakeWindow::SetTaskbarProgress(int position, int maximum) {
+    std::lock_guard guard(lock_);
+    Record("Taskbar " + std::to_string(position) + "/" + std::to_string(maximum));
+}
+
+void FakeWindow::ClearTaskbarProgress() {
+    std::lock_guard guard(lock_);
+    Record("Taskbar none");
+}
+
 void FakeWindow::RestoreSize(int widthDialogUnits, int heightDialogUnits) {
     std::lock_guard guard(lock_);
     restoredSizes_.push_back({widthDialogUnits, heightDialogUnits});

@@ -49,6 +49,9 @@ public:
     int ComboSelected() override;
     void SetProgressRange(int maximum) override;
     void SetProgress(int position) override;
+    // recorded as "Taskbar 3/6" and "Taskbar none"
+    void SetTaskbarProgress(int position, int maximum) override;
+    void ClearTaskbarProgress() override;
     void RestoreSize(int widthDialogUnits, int heightDialogUnits) override;
     SystemError CreateStartMenuShortcut(int folderCsidl, std::string_view linkName,
                                  std::string_view target, std::string_view workingFolder,

@@ -90,6 +90,14 @@ protected:
         return steps;
     }
 
+    // the taskbar calls as "3/6", and "none" for none
+    std::vector<std::string> TaskbarSteps() const {
+        std::vector<std::string> steps;
+        for (const auto& call : window.Calls())
+            if (call.rfind("Taskbar ", 0) == 0) steps.push_back(call.substr(8));
+        return steps;
+    }
+
     LoopbackDialer dialer;
 };
 

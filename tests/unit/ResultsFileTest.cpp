@@ -55,6 +55,33 @@ TEST_F(ResultsFileTest, SavedEntriesLoadBackInOrderWithoutNewTagsAndWithEveryByt
     EXPECT_EQ(window.Text(IDC_TERMS), "bike\r\n");
 }
 
+// a scheduled run keeps what the file marks NEW; only the mark the writer puts last counts
+TEST_F(ResultsFileTest, NewMarksAreKeptOnlyWhenAsked) {
+    const std::string file =
+        "<li>2008-03-05 <a href=\"http://a/1\">one</a> <b>NEW</b></li>\r\n"
+        "<li>2008-03-05 <a href=\"http://a/2\">two</a> <b>NEW</b>  \r\n"
+        "<li>2008-03-05 <a href=\"http://a/3\">three <b>NEW</b></a></li>\r\n"
+        "<li>2008-03-05 <a href=\"http://a/4\">four</a> <b>NEW</b> sold</li>\r\n"
+        "<li>2008-03-05 <a href=\"http://a/5\">five</a> <B>NEW</B></li>\r\n";
+    std::vector<std::string> kept, dropped;
+    ReadResultsFileEntries(file, [&](std::string_view e) { return kept.emplace_back(e), true; },
+                           NewMarks::Keep);
+    ReadResultsFileEntries(file, [&](std::string_view e) { return dropped.emplace_back(e), true; });
+    const std::vector<std::string> expected = {
+        NewEntry("2008-03-05", "one", "http://a/1"), NewEntry("2008-03-05", "two", "http://a/2"),
+        OldEntry("2008-03-05", "three", "http://a/3"), OldEntry("2008-03-05", "four", "http://a/4"),
+        OldEntry("2008-03-05", "five", "http://a/5")};
+    EXPECT_EQ(kept, expected);
+    ASSERT_EQ(dropped.size(), expected.size());
+    for (const std::string& entry : dropped) EXPECT_FALSE(IsTaggedNew(entry)) << entry;
+
+    // through the load, into the list and back out with the mark
+    temp.Write("marks.html", file);
+    LoadResultsFile(state, window, "marks.html", NewMarks::Keep);
+    EXPECT_EQ(state.results.Entries(), expected);
+    EXPECT_EQ(state.newResultsFound, 0);
+}
+
 TEST_F(ResultsFileTest, MissingFileIsReportedEmptiesTheListAndStillLoadsItsLists) {
     state.results.Append(OldEntry("2008-01-01", "stale", "http://stale"));
     temp.Write("gone.cit", "boston\r\n");

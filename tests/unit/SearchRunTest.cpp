@@ -98,6 +98,13 @@ TEST_F(SearchRun, ThreeCitiesTwoTermsCityMajorWithProgressAndStatus) {
 
     EXPECT_EQ(window.ProgressMaximum(), 6);
     EXPECT_EQ(ProgressSteps(), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 6}));
+    // the taskbar button follows the bar, and shows nothing once the run is over
+    EXPECT_EQ(TaskbarSteps(), (std::vector<std::string>{"0/6", "1/6", "2/6", "3/6", "4/6", "5/6",
+                                                        "6/6", "none"}));
+    EXPECT_EQ(state.tally.pairs, 6);
+    EXPECT_EQ(state.tally.itemsFound, 6);
+    EXPECT_EQ(state.tally.newAds, 6);
+    EXPECT_EQ(state.tally.failedFetches, 0);
     auto lines = StatusLines();
     std::vector<std::string> expected = {
         "About to search 3 cities for 2 terms.",
@@ -217,6 +224,7 @@ TEST_F(SearchRun, KillDuringAFetchLetsItFinishThenStopsAtTheNextPair) {
     EXPECT_EQ(lines.back(), "Search aborted.");
     EXPECT_FALSE(Shows("Search Complete"));
     EXPECT_EQ(window.ProgressPosition(), 0);
+    EXPECT_EQ(TaskbarSteps(), (std::vector<std::string>{"0/2", "1/2", "none"}));
     EXPECT_EQ(window.Text(IDC_SEARCH), "Search Now");
     EXPECT_TRUE(window.IsEnabled(IDC_SAVE));
     EXPECT_EQ(server.ConnectionCount(), 1u);
@@ -255,6 +263,10 @@ TEST_F(SearchRun, EmptyAnswerIsFetchedOnceMore) {
         "HTTP Error -- retrying... no matches.",
         "Search Complete"};
     EXPECT_EQ(lines, expected);
+    // a pair whose retry came back empty as well failed; one that recovered did not
+    EXPECT_EQ(state.tally.pairs, 3);
+    EXPECT_EQ(state.tally.itemsFound, 1);
+    EXPECT_EQ(state.tally.failedFetches, 2);
     EXPECT_EQ(flaky.ConnectionCount(), 2u);
     EXPECT_EQ(dead.ConnectionCount(), 2u);
     auto dialed = dialer.Dialed();

@@ -1,8 +1,8 @@
 // kdriver: drives the program under test by window messages, one command per stdin line,
 // one answer per stdout line, so that one driver process serves a whole scenario.
 //
-//   start EXE OUTPUT           start the program from its folder, its output going to a file
-//                              (paths escaped, blanks as \x20)
+//   start EXE OUTPUT [ARGS]    start the program from its folder, its output going to a file
+//                              (paths escaped, blanks as \x20), ARGS after its name
 //   window MS                  wait until the main window is visible
 //   settext ID TEXT            WM_SETTEXT on a control
 //   type ID TEXT               select all, then WM_CHAR per character (into a combo's edit)
@@ -164,7 +164,8 @@ public:
         std::string name = NextWord(line);
         if (name == "start") {
             std::string exe = Unescape(NextWord(line));
-            return Start(exe, Unescape(line));
+            std::string output = Unescape(NextWord(line));
+            return Start(exe, output, Unescape(line));
         }
         if (name == "waitexit") return WaitExit(ToNumber(NextWord(line)));
         if (name == "alive") return OkAnswer({target.Alive() ? "1" : "0"});
@@ -253,9 +254,11 @@ private:
         return ErrorAnswer("unknown command " + name);
     }
 
-    std::string Start(const std::string& exe, const std::string& output) {
+    std::string Start(const std::string& exe, const std::string& output,
+                      const std::string& arguments) {
         if (target.Started()) return ErrorAnswer("already started");
-        return target.Start(exe, output) ? OkAnswer() : ErrorAnswer("cannot start " + exe);
+        return target.Start(exe, output, arguments) ? OkAnswer()
+                                                    : ErrorAnswer("cannot start " + exe);
     }
 
     std::string WaitExit(int timeoutMs) {

@@ -88,10 +88,12 @@ std::string ClassName(HWND window) {
     return name;
 }
 
-bool Target::Start(const std::string& exePath, const std::string& outputPath) {
+bool Target::Start(const std::string& exePath, const std::string& outputPath,
+                   const std::string& arguments) {
     std::wstring exe = PathToWide(exePath);
     std::wstring folder = exe.substr(0, exe.find_last_of(L'\\') + 1);
     std::wstring commandLine = L"\"" + exe + L"\"";
+    if (!arguments.empty()) commandLine += L" " + ToWide(arguments);
     // The child must not inherit the driver's stdout: a crash report there would end up
     // in the middle of the answers.
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};

@@ -26,9 +26,11 @@ std::string ClassName(HWND window);
 
 class Target {
 public:
-    // Starts the program from its own folder, its output (and a crash report) going to
-    // outputPath; false when it cannot be started.
-    bool Start(const std::string& exePath, const std::string& outputPath);
+    // Starts the program from its own folder with the arguments (ANSI, as typed after the
+    // program's name), its output (and a crash report) going to outputPath; false when it
+    // cannot be started.
+    bool Start(const std::string& exePath, const std::string& outputPath,
+               const std::string& arguments = "");
     bool Started() const { return process.valid(); }
     bool Alive() const;
     // Waits for the end of the process; false on time-out. exitCode gets its exit code.
