@@ -84,12 +84,25 @@ INT_PTR OnCtlColorStatic(HDC dc, HWND control) {
     return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
 }
 
-void RunPostedTask(std::function<void()>* task) {
-    const std::unique_ptr<std::function<void()>> owned(task);
-    if (owned && *owned) (*owned)();
+// A long search may end while the user works elsewhere: the taskbar button says so until the
+// window comes to the front.
+void OnSearchEnded(HWND dialog) {
+    if (GetForegroundWindow() == dialog) return;
+    FLASHWINFO flash{sizeof(FLASHWINFO), dialog, FLASHW_TRAY | FLASHW_TIMERNOFG, 0, 0};
+    FlashWindowEx(&flash);
 }
 
 }  // namespace
+
+void RunPostedTask(MainWindowShell& shell, std::function<void()>* task) {
+    const std::unique_ptr<std::function<void()>> owned(task);
+    if (!owned || !*owned) return;
+    if (shell.openBoxes > 0) {
+        shell.deferredTasks.push_back(std::move(*owned));
+        return;
+    }
+    (*owned)();
+}
 
 void RunGroupedCalls(HWND dialog, const std::function<void()>& calls) {
     // only the outermost group switches the painting off and on again
@@ -143,10 +156,13 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         RunGroupedCalls(dialog, *reinterpret_cast<const std::function<void()>*>(lParam));
         return TRUE;
     case PostedTaskMessage:
-        RunPostedTask(reinterpret_cast<std::function<void()>*>(lParam));
+        RunPostedTask(*shell, reinterpret_cast<std::function<void()>*>(lParam));
         return TRUE;
     case TaskbarProgressMessage:
         ShowTaskbarProgress(*shell, static_cast<int>(wParam), static_cast<int>(lParam));
+        return TRUE;
+    case SearchEndedMessage:
+        OnSearchEnded(dialog);
         return TRUE;
     }
     return 0;

@@ -44,7 +44,16 @@ struct MainWindowShell {
     ComPtr<ITaskbarList3> taskbar;
     bool taskbarMissing = false;
     UINT taskbarButtonCreatedMessage = 0;
+    // Message boxes open on the window's thread. A task posted meanwhile (the update offer
+    // during the Start-menu question, say) waits until they are closed: one question at a
+    // time, and never one box inside another.
+    int openBoxes = 0;
+    std::vector<std::function<void()>> deferredTasks;
 };
+
+// Runs a task posted to the window's thread (Win32Window::Post), or keeps it for later while
+// a message box is open; takes the task over.
+void RunPostedTask(MainWindowShell& shell, std::function<void()>* task);
 
 // The dialog template of the main window (hidden, controls in tab order).
 std::vector<WORD> MainWindowTemplate();
@@ -63,7 +72,8 @@ constexpr UINT RunCallsMessage = WM_APP + 1;
 // Posted with a heap-allocated `std::function<void()>*` as lParam, which the window's thread
 // runs and deletes (Win32Window::Post).
 constexpr UINT PostedTaskMessage = WM_APP + 2;
-// Posted when a search run has ended (Win32Window::NotifySearchEnded).
+// Posted when a search run has ended (Win32Window::NotifySearchEnded): the taskbar button
+// flashes unless the window is in front.
 constexpr UINT SearchEndedMessage = WM_APP + 3;
 
 // Posted with the position as wParam and the maximum as lParam; a maximum of 0 takes the

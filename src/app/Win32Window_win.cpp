@@ -43,8 +43,19 @@ void Win32Window::SetText(int control, std::string_view text) {
 void Win32Window::Enable(int control, bool enabled) { EnableWindow(Control(control), enabled); }
 
 int Win32Window::Ask(std::string_view text, std::string_view caption, unsigned flags) {
+    const bool windowThread = shell_.mainWindow != nullptr &&
+                              GetWindowThreadProcessId(shell_.mainWindow, nullptr) ==
+                                  GetCurrentThreadId();
+    if (windowThread) ++shell_.openBoxes;
     // no owner: the main window stays usable while the box is open
-    return MessageBoxA(nullptr, std::string(text).c_str(), std::string(caption).c_str(), flags);
+    const int answer =
+        MessageBoxA(nullptr, std::string(text).c_str(), std::string(caption).c_str(), flags);
+    if (!windowThread || --shell_.openBoxes > 0) return answer;
+    // what was posted while the box was open runs now, each task in its turn
+    std::vector<std::function<void()>> deferred = std::move(shell_.deferredTasks);
+    shell_.deferredTasks.clear();
+    for (auto& task : deferred) RunPostedTask(shell_, new std::function<void()>(std::move(task)));
+    return answer;
 }
 
 void Win32Window::Open(std::string_view fileOrUrl) {

@@ -5,28 +5,14 @@
 
 #include <algorithm>
 
+#include "platform/Owned_win.h"
+
 namespace kestrap {
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
-
-// Closes a WinHTTP handle when it goes out of scope.
-class HttpHandle {
-public:
-    explicit HttpHandle(HINTERNET handle) : handle(handle) {}
-    HttpHandle(const HttpHandle&) = delete;
-    HttpHandle& operator=(const HttpHandle&) = delete;
-    ~HttpHandle() {
-        if (handle) ::WinHttpCloseHandle(handle);
-    }
-    HINTERNET Get() const { return handle; }
-    explicit operator bool() const { return handle != nullptr; }
-
-private:
-    HINTERNET handle;
-};
 
 // Host, target and agent are ASCII on the wire; a byte above 127 in the target is
 // percent-encoded so that WinHTTP sends exactly what the address names.
@@ -78,45 +64,45 @@ public:
         const Clock::time_point deadline = request.deadline;
         if (Clock::now() >= deadline) return {};
 
-        HttpHandle session(::WinHttpOpen(Widen(request.userAgent, false).c_str(),
-                                         WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
-                                         WINHTTP_NO_PROXY_BYPASS, 0));
-        if (!session) return {};
+        OwnedInternet session(::WinHttpOpen(Widen(request.userAgent, false).c_str(),
+                                            WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
+                                            WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+        if (!session.valid()) return {};
         const int timeout = WaitLeft(wait, deadline);
-        ::WinHttpSetTimeouts(session.Get(), timeout, timeout, timeout, timeout);
-        HttpHandle connection(::WinHttpConnect(session.Get(), Widen(request.host, false).c_str(),
-                                               request.port, 0));
-        if (!connection) return {};
-        HttpHandle call(::WinHttpOpenRequest(connection.Get(), L"GET", Widen(request.target, true).c_str(),
-                                             nullptr, WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
-                                             WINHTTP_FLAG_SECURE));
-        if (!call) return {};
+        ::WinHttpSetTimeouts(session.get(), timeout, timeout, timeout, timeout);
+        OwnedInternet connection(::WinHttpConnect(
+            session.get(), Widen(request.host, false).c_str(), request.port, 0));
+        if (!connection.valid()) return {};
+        OwnedInternet call(::WinHttpOpenRequest(
+            connection.get(), L"GET", Widen(request.target, true).c_str(), nullptr,
+            WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, WINHTTP_FLAG_SECURE));
+        if (!call.valid()) return {};
 
         // the caller follows redirects itself, so that one bound covers every scheme
         DWORD never = WINHTTP_OPTION_REDIRECT_POLICY_NEVER;
-        ::WinHttpSetOption(call.Get(), WINHTTP_OPTION_REDIRECT_POLICY, &never, sizeof never);
+        ::WinHttpSetOption(call.get(), WINHTTP_OPTION_REDIRECT_POLICY, &never, sizeof never);
         DWORD noRedirects = WINHTTP_DISABLE_REDIRECTS;
-        ::WinHttpSetOption(call.Get(), WINHTTP_OPTION_DISABLE_FEATURE, &noRedirects, sizeof noRedirects);
+        ::WinHttpSetOption(call.get(), WINHTTP_OPTION_DISABLE_FEATURE, &noRedirects, sizeof noRedirects);
         // certificate checks stay as the system has them: no security flags are relaxed
 
         const wchar_t language[] = L"Accept-Language: en-us";
-        if (!::WinHttpSendRequest(call.Get(), language, static_cast<DWORD>(-1L), WINHTTP_NO_REQUEST_DATA, 0,
+        if (!::WinHttpSendRequest(call.get(), language, static_cast<DWORD>(-1L), WINHTTP_NO_REQUEST_DATA, 0,
                                   0, 0) ||
-            !::WinHttpReceiveResponse(call.Get(), nullptr)) {
+            !::WinHttpReceiveResponse(call.get(), nullptr)) {
             return {};
         }
-        std::string answer = RawHeaders(call.Get());
+        std::string answer = RawHeaders(call.get());
         if (answer.empty()) return {};
 
         const size_t cap = std::max(request.maxAnswerBytes, answer.size());
         while (answer.size() < cap && Clock::now() < deadline) {
             DWORD readTimeout = static_cast<DWORD>(WaitLeft(wait, deadline));
-            ::WinHttpSetOption(call.Get(), WINHTTP_OPTION_RECEIVE_TIMEOUT, &readTimeout, sizeof readTimeout);
+            ::WinHttpSetOption(call.get(), WINHTTP_OPTION_RECEIVE_TIMEOUT, &readTimeout, sizeof readTimeout);
             size_t had = answer.size();
             DWORD room = static_cast<DWORD>(std::min<size_t>(cap - had, 64 * 1024));
             answer.resize(had + room);
             DWORD got = 0;
-            if (!::WinHttpReadData(call.Get(), answer.data() + had, room, &got)) got = 0;
+            if (!::WinHttpReadData(call.get(), answer.data() + had, room, &got)) got = 0;
             answer.resize(had + got);
             if (got == 0) break;
         }

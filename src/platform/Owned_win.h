@@ -3,6 +3,7 @@
 #include <winsock2.h>
 #include <windows.h>
 #include <objbase.h>
+#include <winhttp.h>
 
 namespace kestrap {
 
@@ -63,6 +64,12 @@ struct SocketTraits {
     static void Close(SOCKET socket) { closesocket(socket); }
 };
 
+// Sessions, connections and requests of the system's HTTP stack.
+struct InternetTraits {
+    static HINTERNET Invalid() { return nullptr; }
+    static void Close(HINTERNET handle) { WinHttpCloseHandle(handle); }
+};
+
 template <typename GdiObject>
 struct GdiTraits {
     static GdiObject Invalid() { return nullptr; }
@@ -73,6 +80,7 @@ using OwnedFile = Owned<FileHandleTraits>;
 using OwnedFind = Owned<FindHandleTraits>;
 using OwnedHandle = Owned<KernelHandleTraits>;
 using OwnedSocket = Owned<SocketTraits>;
+using OwnedInternet = Owned<InternetTraits>;
 using OwnedFont = Owned<GdiTraits<HFONT>>;
 using OwnedBrush = Owned<GdiTraits<HBRUSH>>;
 

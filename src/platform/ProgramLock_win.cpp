@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/Owned_win.h"
+
 namespace kestrap {
 namespace {
 
@@ -27,12 +29,11 @@ bool WaitFor(HANDLE mutex, std::chrono::milliseconds wait) {
 }
 
 LockAnswer TakeOwned(const std::string& name, std::chrono::milliseconds wait, HANDLE& handle) {
-    handle = OpenNamedMutex(name, true);
-    if (!handle) return LockAnswer::Failed;
-    if (WaitFor(handle, wait)) return LockAnswer::Taken;
-    CloseHandle(handle);
-    handle = nullptr;
-    return LockAnswer::Busy;
+    OwnedHandle mutex(OpenNamedMutex(name, true));
+    if (!mutex.valid()) return LockAnswer::Failed;
+    if (!WaitFor(mutex.get(), wait)) return LockAnswer::Busy;
+    handle = mutex.Release();
+    return LockAnswer::Taken;
 }
 
 }  // namespace
@@ -72,20 +73,15 @@ ProgramLock TakeWindowLock(const std::string& programFolder, std::chrono::millis
     lock.handle_ = OpenNamedMutex(lock.name_, true);
     lock.held_ = lock.handle_ != nullptr;
     // a run that took its write lock before the window's mutex existed finishes first
-    HANDLE writing = OpenNamedMutex(ProgramLockName(programFolder, LockKind::Write), false);
-    if (writing) {
-        if (WaitFor(writing, wait)) ReleaseMutex(writing);
-        CloseHandle(writing);
-    }
+    OwnedHandle writing(OpenNamedMutex(ProgramLockName(programFolder, LockKind::Write), false));
+    if (writing.valid() && WaitFor(writing.get(), wait)) ReleaseMutex(writing.get());
     return lock;
 }
 
 bool IsWindowOpen(const std::string& programFolder) {
-    HANDLE window = OpenNamedMutex(ProgramLockName(programFolder, LockKind::Window), false);
+    OwnedHandle window(OpenNamedMutex(ProgramLockName(programFolder, LockKind::Window), false));
     // a window started elevated may deny us its mutex, which still says it is there
-    if (!window) return GetLastError() == ERROR_ACCESS_DENIED;
-    CloseHandle(window);
-    return true;
+    return window.valid() || GetLastError() == ERROR_ACCESS_DENIED;
 }
 
 LockAnswer TakeRunLock(const std::string& programFolder, std::chrono::milliseconds wait,

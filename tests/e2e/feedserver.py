@@ -129,6 +129,7 @@ class FeedServer:
         with self.lock:
             self.log_path = log_path
             self.requests = []
+            self.delay = 0.0
             self.routes = {route: http_answer(read_fixture(fixture))
                            for route, fixture in FIXTURE_ROUTES.items()}
         self.set_update_version("1.04")
@@ -144,6 +145,11 @@ class FeedServer:
     def serve_answer(self, host, path, answer_bytes, scheme=None):
         """scheme "http" or "https" answers only that scheme; None answers both."""
         self.routes[(host, path) if scheme is None else (scheme, host, path)] = answer_bytes
+
+    def delay_answers(self, seconds):
+        """Answers every request only after `seconds`, as a slow site does."""
+        with self.lock:
+            self.delay = seconds
 
     def hold(self, host, path):
         """Holds the answer to (host, path) back until release(); returns the gate."""
@@ -189,14 +195,18 @@ class FeedServer:
         except socket.timeout:
             pass
         request = Request(raw, scheme)
+        request.start = time.monotonic()
         with self.lock:
             with open(self.log_path, "ab") as log:
                 log.write(raw)
             self.requests.append(request)
             gate = self.held.get((request.host, request.path))
+            delay = self.delay
             self.lock.notify_all()
         if gate is not None:
             gate.wait(30)
+        if delay:
+            time.sleep(delay)
         answer = self.routes.get((scheme, request.host, request.path),
                                  self.routes.get((request.host, request.path), NOT_FOUND))
         try:
@@ -204,6 +214,7 @@ class FeedServer:
             connection.shutdown(socket.SHUT_WR)
         except OSError:
             pass
+        request.end = time.monotonic()
 
 
 def main():

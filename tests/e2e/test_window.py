@@ -2,7 +2,7 @@
 from feedserver import craigslist
 from harness import (CITIES, CITIES_LABEL, IDCANCEL, IDNO, IDOK, IDYES, LOAD, PROGRESS, RESULTS_FILE,
                      RESULTS_FILE_LABEL, RESULTS_LIST, SAVE, SEARCH, STATUS1, STATUS2, STATUS3,
-                     TERMS, TERMS_LABEL, DriverError, Scenario, lines_of)
+                     TERMS, TERMS_LABEL, DriverError, Scenario, lines_of, wait_until)
 
 BOSTON_BIKE = craigslist("boston.craigslist.org", "sss", "bike")
 UNSAVED_QUESTION = "You have unsaved results. Are you sure you want to exit without saving?"
@@ -77,7 +77,8 @@ class WindowTest(Scenario):
         p.set_text(CITIES, "sfbay\r\nboston")
         p.set_text(TERMS, "bike")
         p.click(SEARCH)
-        self.assertIsNotNone(self.server.wait_for_request(*BOSTON_BIKE, 15))
+        wait_until(lambda: p.text(STATUS3) == "Searching in boston for bike (sss)...", 15,
+                   "the run to reach boston")
 
         p.close()
         p.box("Really exit?")
