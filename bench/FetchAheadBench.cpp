@@ -34,12 +34,7 @@ std::string Term(int t) { return "lamp" + std::to_string(t); }
 
 // A feed whose links no other pair's feed has.
 std::string FeedFor(int c, int t) {
-    std::string feed = fixtures::CraigslistFeed(ItemsPerFeed, 200);
-    const std::string from = "toronto.craigslist.org/bik/";
-    const std::string to = City(c) + ".craigslist.org/bik/" + std::to_string(t) + "-";
-    for (size_t at = feed.find(from); at != std::string::npos; at = feed.find(from, at + to.size()))
-        feed.replace(at, from.size(), to);
-    return feed;
+    return fixtures::CraigslistFeedOf(City(c), std::to_string(t) + "-", ItemsPerFeed, 200);
 }
 
 struct Setup {

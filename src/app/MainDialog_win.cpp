@@ -96,12 +96,20 @@ void OnSearchEnded(HWND dialog) {
 
 void RunPostedTask(MainWindowShell& shell, std::function<void()>* task) {
     const std::unique_ptr<std::function<void()>> owned(task);
-    if (!owned || !*owned) return;
-    if (shell.openBoxes > 0) {
-        shell.deferredTasks.push_back(std::move(*owned));
+    const bool later = shell.openBoxes > 0 || !IsWindowVisible(shell.mainWindow);
+    if (owned && *owned) {
+        if (later) {
+            shell.deferredTasks.push_back(std::move(*owned));
+        } else {
+            (*owned)();
+        }
         return;
     }
-    (*owned)();
+    if (later) return;
+    // each kept task in its turn: one may open a box, which keeps the rest waiting again
+    std::vector<std::function<void()>> kept = std::move(shell.deferredTasks);
+    shell.deferredTasks.clear();
+    for (auto& next : kept) RunPostedTask(shell, new std::function<void()>(std::move(next)));
 }
 
 void RunGroupedCalls(HWND dialog, const std::function<void()>& calls) {
@@ -155,6 +163,10 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case RunCallsMessage:
         RunGroupedCalls(dialog, *reinterpret_cast<const std::function<void()>*>(lParam));
         return TRUE;
+    case WM_SHOWWINDOW:
+        // shown only once this message is done: what waited for it runs after that
+        if (wParam) PostMessageA(dialog, PostedTaskMessage, 0, 0);
+        return 0;
     case PostedTaskMessage:
         RunPostedTask(*shell, reinterpret_cast<std::function<void()>*>(lParam));
         return TRUE;

@@ -44,15 +44,16 @@ struct MainWindowShell {
     ComPtr<ITaskbarList3> taskbar;
     bool taskbarMissing = false;
     UINT taskbarButtonCreatedMessage = 0;
-    // Message boxes open on the window's thread. A task posted meanwhile (the update offer
-    // during the Start-menu question, say) waits until they are closed: one question at a
-    // time, and never one box inside another.
+    // Message boxes open on the window's thread. A task posted while one is open, or before
+    // the window shows (the update offer, say), waits until the window is shown and no box
+    // is open: one question at a time, never one box inside another, and never a box that
+    // keeps the window from showing.
     int openBoxes = 0;
     std::vector<std::function<void()>> deferredTasks;
 };
 
-// Runs a task posted to the window's thread (Win32Window::Post), or keeps it for later while
-// a message box is open; takes the task over.
+// Runs a task posted to the window's thread (Win32Window::Post), or keeps it for later;
+// takes the task over. Without a task, runs what was kept if its time has come.
 void RunPostedTask(MainWindowShell& shell, std::function<void()>* task);
 
 // The dialog template of the main window (hidden, controls in tab order).

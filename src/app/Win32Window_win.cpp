@@ -50,11 +50,10 @@ int Win32Window::Ask(std::string_view text, std::string_view caption, unsigned f
     // no owner: the main window stays usable while the box is open
     const int answer =
         MessageBoxA(nullptr, std::string(text).c_str(), std::string(caption).c_str(), flags);
-    if (!windowThread || --shell_.openBoxes > 0) return answer;
-    // what was posted while the box was open runs now, each task in its turn
-    std::vector<std::function<void()>> deferred = std::move(shell_.deferredTasks);
-    shell_.deferredTasks.clear();
-    for (auto& task : deferred) RunPostedTask(shell_, new std::function<void()>(std::move(task)));
+    if (windowThread && --shell_.openBoxes == 0) {
+        // what was posted while the box was open may run now
+        RunPostedTask(shell_, nullptr);
+    }
     return answer;
 }
 

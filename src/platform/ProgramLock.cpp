@@ -1,10 +1,30 @@
 #include "platform/ProgramLock.h"
 
 #include <cstdint>
+#include <utility>
 
 #include "common/Text.h"
 
 namespace kestrap {
+
+ProgramLock::ProgramLock(ProgramLock&& other) noexcept
+    : name_(std::move(other.name_)), kind_(other.kind_),
+      handle_(std::exchange(other.handle_, nullptr)), held_(std::exchange(other.held_, false)) {}
+
+ProgramLock& ProgramLock::operator=(ProgramLock&& other) noexcept {
+    if (this != &other) {
+        Release();
+        name_ = std::move(other.name_);
+        kind_ = other.kind_;
+        handle_ = std::exchange(other.handle_, nullptr);
+        held_ = std::exchange(other.held_, false);
+    }
+    return *this;
+}
+
+ProgramLock::~ProgramLock() {
+    Release();
+}
 
 std::string ProgramLockName(const std::string& programFolder, LockKind kind) {
     std::string folder = LowerCase(programFolder);

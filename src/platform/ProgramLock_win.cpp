@@ -38,25 +38,6 @@ LockAnswer TakeOwned(const std::string& name, std::chrono::milliseconds wait, HA
 
 }  // namespace
 
-ProgramLock::ProgramLock(ProgramLock&& other) noexcept
-    : name_(std::move(other.name_)), kind_(other.kind_),
-      handle_(std::exchange(other.handle_, nullptr)), held_(std::exchange(other.held_, false)) {}
-
-ProgramLock& ProgramLock::operator=(ProgramLock&& other) noexcept {
-    if (this != &other) {
-        Release();
-        name_ = std::move(other.name_);
-        kind_ = other.kind_;
-        handle_ = std::exchange(other.handle_, nullptr);
-        held_ = std::exchange(other.held_, false);
-    }
-    return *this;
-}
-
-ProgramLock::~ProgramLock() {
-    Release();
-}
-
 void ProgramLock::Release() {
     if (!held_) return;
     // the window's mutex is never owned: its existence is the sign

@@ -287,6 +287,10 @@ class Program:
     def item(self, index, control=RESULTS_LIST):
         return self.call("item", control, index)[0]
 
+    def length(self, index, control=RESULTS_LIST):
+        """An item's length in characters, for items too long to come across whole."""
+        return int(self.call("length", control, index)[0])
+
     def count(self, control=RESULTS_LIST):
         return int(self.call("count", control)[0])
 

@@ -28,7 +28,8 @@ class FetchAheadTest(Scenario):
                                          feed_answer(ads))
                 expected_status.append(f"Searching in slow{host} for {term} (sss)... "
                                        f"found {len(ads)} items, {len(ads)} are new.")
-                expected_items[:0] = [entry(ad) for ad in ads]
+                # each new item goes on top of the list
+                expected_items[:0] = [entry(ad) for ad in reversed(ads)]
         expected_status.append("Search Complete")
         self.server.delay_answers(DELAY)
         self.start_with({})

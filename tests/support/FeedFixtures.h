@@ -50,6 +50,17 @@ inline std::string CraigslistFeed(int items, size_t descriptionBytes = 200) {
     return feed + "</rdf:RDF>\n";
 }
 
+// The same feed with links of their own: on `city`'s host, each with `prefix` before its number.
+inline std::string CraigslistFeedOf(const std::string& city, const std::string& prefix, int items,
+                                    size_t descriptionBytes = 200) {
+    std::string feed = CraigslistFeed(items, descriptionBytes);
+    const std::string from = "toronto.craigslist.org/bik/";
+    const std::string to = city + ".craigslist.org/bik/" + prefix;
+    for (size_t at = feed.find(from); at != std::string::npos; at = feed.find(from, at + to.size()))
+        feed.replace(at, from.size(), to);
+    return feed;
+}
+
 inline std::string KijijiTitle(int n) { return Numbered("Mountain bike ", n); }
 inline std::string KijijiLink(int n) { return Numbered("http://montreal.kijiji.ca/c-buy-and-sell-bikes-W0QQAdIdZ", 900 + n); }
 inline std::string KijijiPubDate(int n) { return std::to_string(1 + n % 28) + " Feb 2009 08:00:00 EST"; }

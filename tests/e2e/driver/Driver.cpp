@@ -82,7 +82,8 @@ std::string MeasureDialogUnits() {
     return OkAnswer({std::to_string(units.right), std::to_string(units.bottom)});
 }
 
-// Wine carries at most 767 characters of a list item to another process; a shorter
+// Wine carries at most 767 characters of a list item to another process (511 from the list
+// box of the version 6 common controls), and "length" tells how long one is; a shorter
 // answer than announced is an error, never a silently shortened text.
 std::string ReadItems(HWND control, UINT countMessage, UINT lengthMessage, UINT textMessage,
                       std::vector<std::string>& items, LRESULT first = 0, LRESULT last = -1) {
@@ -244,6 +245,10 @@ private:
             return ListItems(control, index, index);
         }
         if (name == "count") return OkAnswer({std::to_string(Send(control, LB_GETCOUNT, 0, 0))});
+        if (name == "length") {
+            int index = ToNumber(NextWord(rest));
+            return OkAnswer({std::to_string(Send(control, LB_GETTEXTLEN, index, 0))});
+        }
         if (name == "combo") return ComboItems(control);
         if (name == "progress") {
             auto position = Send(control, PBM_GETPOS, 0, 0);
