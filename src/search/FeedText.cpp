@@ -1,5 +1,6 @@
 #include "search/FeedText.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 
@@ -114,6 +115,11 @@ bool IsUtf8Feed(std::string_view body) {
 }
 
 std::string HeldTitle(std::string_view raw, bool utf8) {
+    // most titles need nothing done: one copy
+    const bool plain = std::none_of(raw.begin(), raw.end(), [utf8](char c) {
+        return c == '<' || c == '>' || (utf8 && static_cast<unsigned char>(c) >= 0x80);
+    });
+    if (plain) return std::string(raw);
     std::string held;
     held.reserve(raw.size());
     // opened only for a title with characters beyond ASCII
@@ -147,15 +153,17 @@ std::string HeldTitle(std::string_view raw, bool utf8) {
 std::string HeldLink(std::string_view raw, bool utf8) {
     while (!raw.empty() && IsXmlSpace(raw.front())) raw.remove_prefix(1);
     while (!raw.empty() && IsXmlSpace(raw.back())) raw.remove_suffix(1);
-    std::string held;
-    held.reserve(raw.size());
-    for (const char c : raw) {
+    // a quote would end the href; white space and controls are dropped or cut at by
+    // browsers and by the file's reader, so the link would not read back the same
+    const auto encoded = [utf8](char c) {
         const auto b = static_cast<unsigned char>(c);
-        // a quote would end the href; white space and controls are dropped or cut at by
-        // browsers and by the file's reader, so the link would not read back the same
-        const bool encoded = b <= 0x20 || b == 0x7F || c == '"' || c == '<' || c == '>' ||
-                             (utf8 && b >= 0x80);
-        if (encoded) AppendPercent(held, b);
+        return b <= 0x20 || b == 0x7F || c == '"' || c == '<' || c == '>' || (utf8 && b >= 0x80);
+    };
+    if (std::none_of(raw.begin(), raw.end(), encoded)) return std::string(raw);
+    std::string held;
+    held.reserve(raw.size() + 8);
+    for (const char c : raw) {
+        if (encoded(c)) AppendPercent(held, static_cast<unsigned char>(c));
         else held.push_back(c);
     }
     return held;

@@ -93,7 +93,7 @@ void FakeWindow::Open(std::string_view fileOrUrl) {
 
 void FakeWindow::ListInsertTop(std::string_view text) {
     std::lock_guard guard(lock_);
-    listItems_.insert(listItems_.begin(), std::string(text));
+    listItems_.emplace_front(text);
     // the selection stays on its line, which moves down by one
     if (listSelected_ >= 0) ++listSelected_;
     Record("ListInsertTop " + std::string(text));
@@ -259,7 +259,7 @@ std::vector<FakeWindow::ShortcutCall> FakeWindow::Shortcuts() const {
 
 std::vector<std::string> FakeWindow::ListItems() const {
     std::lock_guard guard(lock_);
-    return listItems_;
+    return {listItems_.begin(), listItems_.end()};
 }
 
 int FakeWindow::ListSelected() const {

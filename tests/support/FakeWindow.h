@@ -112,7 +112,7 @@ private:
     std::vector<std::string> opened_;
     std::vector<Size> restoredSizes_;
     std::vector<ShortcutCall> shortcuts_;
-    std::vector<std::string> listItems_;
+    std::deque<std::string> listItems_;  // a search inserts every new entry on top
     int listSelected_ = -1;
     std::vector<std::string> comboItems_;
     int comboSelected_ = -1;
