@@ -24,7 +24,7 @@ void FakeWindow::RunOnWindowThread(const std::function<void()>& calls) {
 void FakeWindow::Post(std::function<void()> task) {
     {
         std::lock_guard guard(lock_);
-        Record("Post");
+        Record([&] { return std::string("Post"); });
     }
     task();
 }
@@ -63,19 +63,19 @@ void FakeWindow::SetText(int control, std::string_view text) {
     std::lock_guard guard(lock_);
     texts_[control] = std::string(text);
     if (control == IDC_SEARCH && text == "Kill Search") ++searchesStarted_;
-    Record("SetText " + std::to_string(control) + " " + std::string(text));
+    Record([&] { return "SetText " + std::to_string(control) + " " + std::string(text); });
 }
 
 void FakeWindow::Enable(int control, bool enabled) {
     std::lock_guard guard(lock_);
     enabled_[control] = enabled;
-    Record("Enable " + std::to_string(control) + (enabled ? " on" : " off"));
+    Record([&] { return "Enable " + std::to_string(control) + (enabled ? " on" : " off"); });
 }
 
 int FakeWindow::Ask(std::string_view text, std::string_view caption, unsigned flags) {
     std::lock_guard guard(lock_);
     asks_.push_back({std::string(text), std::string(caption), flags});
-    Record("Ask " + std::string(caption) + ": " + std::string(text));
+    Record([&] { return "Ask " + std::string(caption) + ": " + std::string(text); });
     if (!answers_.empty()) {
         int answer = answers_.front();
         answers_.pop_front();
@@ -88,7 +88,7 @@ int FakeWindow::Ask(std::string_view text, std::string_view caption, unsigned fl
 void FakeWindow::Open(std::string_view fileOrUrl) {
     std::lock_guard guard(lock_);
     opened_.emplace_back(fileOrUrl);
-    Record("Open " + std::string(fileOrUrl));
+    Record([&] { return "Open " + std::string(fileOrUrl); });
 }
 
 void FakeWindow::ListInsertTop(std::string_view text) {
@@ -96,25 +96,25 @@ void FakeWindow::ListInsertTop(std::string_view text) {
     listItems_.emplace_front(text);
     // the selection stays on its line, which moves down by one
     if (listSelected_ >= 0) ++listSelected_;
-    Record("ListInsertTop " + std::string(text));
+    Record([&] { return "ListInsertTop " + std::string(text); });
 }
 
 void FakeWindow::ListAppend(std::string_view text) {
     std::lock_guard guard(lock_);
     listItems_.emplace_back(text);
-    Record("ListAppend " + std::string(text));
+    Record([&] { return "ListAppend " + std::string(text); });
 }
 
 void FakeWindow::ListReset() {
     std::lock_guard guard(lock_);
     listItems_.clear();
     listSelected_ = -1;
-    Record("ListReset");
+    Record([&] { return std::string("ListReset"); });
 }
 
 std::string FakeWindow::ListSelectedText() {
     std::lock_guard guard(lock_);
-    Record("ListSelectedText");
+    Record([&] { return std::string("ListSelectedText"); });
     if (listSelected_ < 0 || listSelected_ >= static_cast<int>(listItems_.size())) return {};
     return listItems_[listSelected_];
 }
@@ -133,13 +133,13 @@ std::string FakeWindow::ComboItem(int index) {
 int FakeWindow::ComboAdd(std::string_view text) {
     std::lock_guard guard(lock_);
     comboItems_.emplace_back(text);
-    Record("ComboAdd " + std::string(text));
+    Record([&] { return "ComboAdd " + std::string(text); });
     return static_cast<int>(comboItems_.size()) - 1;
 }
 
 void FakeWindow::ComboSelect(int index) {
     std::lock_guard guard(lock_);
-    Record("ComboSelect " + std::to_string(index));
+    Record([&] { return "ComboSelect " + std::to_string(index); });
     // like CB_SETCURSEL: an index outside the items clears the selection and the edit field
     if (index < 0 || index >= static_cast<int>(comboItems_.size())) {
         comboSelected_ = -1;
@@ -158,30 +158,34 @@ int FakeWindow::ComboSelected() {
 void FakeWindow::SetProgressRange(int maximum) {
     std::lock_guard guard(lock_);
     progressMaximum_ = maximum;
-    Record("SetProgressRange " + std::to_string(maximum));
+    Record([&] { return "SetProgressRange " + std::to_string(maximum); });
 }
 
 void FakeWindow::SetProgress(int position) {
     std::lock_guard guard(lock_);
     progressPosition_ = position;
-    Record("SetProgress " + std::to_string(position));
+    Record([&] { return "SetProgress " + std::to_string(position); });
 }
 
 void FakeWindow::SetTaskbarProgress(int position, int maximum) {
     std::lock_guard guard(lock_);
-    Record("Taskbar " + std::to_string(position) + "/" + std::to_string(maximum));
+    Record([&] {
+        return "Taskbar " + std::to_string(position) + "/" + std::to_string(maximum);
+    });
 }
 
 void FakeWindow::ClearTaskbarProgress() {
     std::lock_guard guard(lock_);
-    Record("Taskbar none");
+    Record([&] { return std::string("Taskbar none"); });
 }
 
 void FakeWindow::RestoreSize(int widthDialogUnits, int heightDialogUnits) {
     std::lock_guard guard(lock_);
     restoredSizes_.push_back({widthDialogUnits, heightDialogUnits});
-    Record("RestoreSize " + std::to_string(widthDialogUnits) + " " +
-           std::to_string(heightDialogUnits));
+    Record([&] {
+        return "RestoreSize " + std::to_string(widthDialogUnits) + " " +
+               std::to_string(heightDialogUnits);
+    });
 }
 
 SystemError FakeWindow::CreateStartMenuShortcut(int folderCsidl, std::string_view linkName,
@@ -191,7 +195,10 @@ SystemError FakeWindow::CreateStartMenuShortcut(int folderCsidl, std::string_vie
     std::lock_guard guard(lock_);
     shortcuts_.push_back({folderCsidl, std::string(linkName), std::string(target),
                           std::string(workingFolder), std::string(description)});
-    Record("CreateStartMenuShortcut " + std::to_string(folderCsidl) + " " + std::string(linkName));
+    Record([&] {
+        return "CreateStartMenuShortcut " + std::to_string(folderCsidl) + " " +
+               std::string(linkName);
+    });
     return shortcutError_;
 }
 
@@ -287,9 +294,5 @@ void FakeWindow::KeepCallLog(bool keep) {
     keepCallLog_ = keep;
 }
 
-void FakeWindow::Record(std::string call) {
-    CountWait();
-    if (keepCallLog_) calls_.push_back(std::move(call));
-}
 
 }  // namespace kestrap

@@ -98,7 +98,12 @@ public:
     int WindowWaitsExcept(std::thread::id except) const;
 
 private:
-    void Record(std::string call);  // lock held
+    // lock held; the text is made only while the call log is kept
+    template <typename Describe>
+    void Record(const Describe& describe) {
+        CountWait();
+        if (keepCallLog_) calls_.push_back(describe());
+    }
     void CountWait();               // lock held
 
     mutable std::mutex lock_;
