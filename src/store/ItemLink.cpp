@@ -4,9 +4,8 @@
 
 namespace kestrap {
 
-std::string ItemHref(std::string_view link) {
-    if (IsWebAddress(link)) return std::string(link);
-    return "#" + std::string(link);
+std::string_view ItemHrefPrefix(std::string_view link) {
+    return IsWebAddress(link) ? std::string_view() : std::string_view("#");
 }
 
 // a web address never begins with "#", so only an inert href loses its first byte

@@ -40,7 +40,9 @@ void AppendItem(std::string& out, std::string_view entry) {
     out.append("<li>");
     AppendOnOneLine(out, StoredDate(entry));
     out.append(" <a href=\"");
-    AppendOnOneLine(out, ItemHref(ResultField(entry, 3)));
+    const std::string_view link = ResultField(entry, 3);
+    out.append(ItemHrefPrefix(link));
+    AppendOnOneLine(out, link);
     out.append("\">");
     AppendOnOneLine(out, ResultField(entry, 2));
     out.append("</a>");
