@@ -108,7 +108,9 @@ ScheduledRunProblem SearchAndSave(AppState& state, HeadlessWindow& window,
     if (problem != ScheduledRunProblem::None) return problem;
 
     StartSearch(state, window);
-    if (state.searchState == SearchIdle) return ScheduledRunProblem::SearchNotStarted;
+    // the run may have ended already: only the refusal's own line tells a start that failed
+    if (window.Text(IDC_STATUS3) == "The search could not be started.")
+        return ScheduledRunProblem::SearchNotStarted;
     window.WaitUntilSearchEnded();
     run.pairs = state.tally.pairs;
     run.itemsFound = state.tally.itemsFound;
