@@ -28,10 +28,22 @@ pugi::xml_node Child(const pugi::xml_node& parent, std::string_view localName) {
     return {};
 }
 
+// Walks the element's descendants in document order without recursion: a feed may nest
+// elements as deep as its size allows, deeper than any stack.
 void AppendText(const pugi::xml_node& node, std::string& text) {
-    for (pugi::xml_node child : node.children()) {
-        if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) text += child.value();
-        else if (child.type() == pugi::node_element) AppendText(child, text);
+    pugi::xml_node at = node.first_child();
+    while (at) {
+        if (at.type() == pugi::node_pcdata || at.type() == pugi::node_cdata) {
+            text += at.value();
+        } else if (at.type() == pugi::node_element && at.first_child()) {
+            at = at.first_child();
+            continue;
+        }
+        while (!at.next_sibling()) {
+            at = at.parent();
+            if (!at || at == node) return;
+        }
+        at = at.next_sibling();
     }
 }
 

@@ -141,6 +141,19 @@ TEST(FeedAddressItems, KeepsTheItemsCompleteBeforeAFault) {
     }
 }
 
+TEST(FeedAddressItems, ATitleNestedDeeperThanAnyStackIsRead) {
+    const int depth = 1000000;
+    std::string title;
+    for (int i = 0; i < depth; ++i) title += "<b>";
+    title += "deep";
+    for (int i = 0; i < depth; ++i) title += "</b>";
+    FeedStore store = Read(Ok("<rss><channel><item><title>" + title +
+                              "</title><link>http://x.test/1</link></item></channel></rss>"),
+                           "http://x.test/feed");
+    ASSERT_EQ(store.items.size(), 1u);
+    EXPECT_EQ(store.items[0].title, "deep");
+}
+
 TEST(FeedAddressItems, GivesNothingForAnswersThatAreNoFeed) {
     const std::string answers[] = {
         "HTTP/1.1 404 Not Found\r\n\r\n" + std::string(Rss2),
