@@ -3,14 +3,15 @@
 
 #include "app/Commands.h"
 #include "app/ControlIds.h"
-#include "app/State.h"
-#include "app/Window.h"
 #include "app/FileSteps.h"
 #include "app/ResultsListBox.h"
 #include "app/SettingsSteps.h"
+#include "app/State.h"
+#include "app/Window.h"
 #include "common/Text.h"
 #include "platform/Paths.h"
 #include "store/ListFiles.h"
+#include "store/ResultsFile.h"
 #include "store/Settings.h"
 
 namespace kestrap {
@@ -19,17 +20,13 @@ namespace {
 // The drop-down holds item texts of at most this length.
 constexpr size_t MaxResultsFileName = MaxRecentName;
 
-bool EndsWithLowered(std::string_view name, std::string_view ending) {
-    return name.size() >= ending.size() && LowerCase(name.substr(name.size() - ending.size())) == ending;
-}
-
 // Typed names get ".html" unless they already end in ".html" or ".htm", in any case; a
 // completed name is selected in the drop-down so that it shows what is used.
 std::string CompleteResultsFileName(Window& window, std::string name) {
-    if (EndsWithLowered(name, ".html") || EndsWithLowered(name, ".htm")) return name;
-    name += ".html";
-    if (name.size() <= MaxResultsFileName) SelectRecentName(window, name);
-    return name;
+    std::string completed = ResultsFileNameWithEnding(name);
+    if (completed != name && completed.size() <= MaxResultsFileName)
+        SelectRecentName(window, completed);
+    return completed;
 }
 
 bool RefuseLongName(Window& window, const std::string& name) {

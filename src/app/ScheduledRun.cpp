@@ -21,16 +21,9 @@
 namespace kestrap {
 namespace {
 
-bool EndsWithLowered(std::string_view name, std::string_view ending) {
-    return name.size() >= ending.size() &&
-           LowerCase(name.substr(name.size() - ending.size())) == ending;
-}
-
 // a name from the command line is completed as the window completes a typed one
 std::string CompletedName(std::string_view typed) {
-    std::string name(StripBlanks(typed));
-    if (!EndsWithLowered(name, ".html") && !EndsWithLowered(name, ".htm")) name += ".html";
-    return name;
+    return ResultsFileNameWithEnding(StripBlanks(typed));
 }
 
 // the last "results:" the window would take, else the default

@@ -106,6 +106,15 @@ std::string ResultsFileText(const ResultsList& results, const Clock& clock) {
     return out;
 }
 
+std::string ResultsFileNameWithEnding(std::string_view name) {
+    const auto endsWith = [&](std::string_view ending) {
+        return name.size() >= ending.size() &&
+               LowerCase(name.substr(name.size() - ending.size())) == ending;
+    };
+    if (endsWith(".html") || endsWith(".htm")) return std::string(name);
+    return std::string(name) + ".html";
+}
+
 int ReadResultsFileEntries(std::string_view bytes,
                            const std::function<bool(std::string_view entry)>& add,
                            NewMarks marks) {

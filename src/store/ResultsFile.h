@@ -13,6 +13,10 @@ class ResultsList;
 // 10,000 entries take a few MiB; a file far beyond that is read only this far
 constexpr size_t MaxResultsFileBytes = size_t{64} << 20;
 
+// A results-file name as typed, with ".html" added unless it ends in ".html" or ".htm" in
+// any letter case.
+std::string ResultsFileNameWithEnding(std::string_view name);
+
 // The file's bytes for the list, in list order, stamped with the clock's date and time.
 std::string ResultsFileText(const ResultsList& results, const Clock& clock);
 

@@ -121,20 +121,5 @@ TEST(HttpRedirect, HandsHttpsToTheSecureClientAndBackWithOneCounter) {
     EXPECT_EQ(https.Asked().size(), 3u);
 }
 
-TEST(HttpRedirect, FetchesAWholeAddressAndRefusesWhatIsNotOne) {
-    LoopbackServer server(Answer(HttpOk("feed")));
-    LoopbackDialer dialer{{"Feeds.Test:8081", server.Port()}};
-    FakeHttps https({{"s.test:443/rss?q=a+b", HttpOk("secure feed")}});
-    HttpOptions options = QuickHttp(dialer);
-    options.https = &https;
-
-    EXPECT_EQ(HttpGetUrl("HTTP://Feeds.Test:8081/Path?Q=1#part", options), HttpOk("feed"));
-    EXPECT_EQ(server.Requests()[0].substr(0, 17), "GET /Path?Q=1 HTT");
-    EXPECT_EQ(HttpGetUrl("https://s.test/rss?q=a+b", options), HttpOk("secure feed"));
-    for (const char* bad : {"", "feeds.test/rss", "ftp://feeds.test/", "https://", "http://a b/"}) {
-        EXPECT_EQ(HttpGetUrl(bad, options), "") << bad;
-    }
-}
-
 }  // namespace
 }  // namespace kestrap
