@@ -69,6 +69,12 @@ struct Lookup {
     }
 };
 
+// Older headers declare the completion routine as a plain pointer.
+LPLOOKUPSERVICE_COMPLETION_ROUTINE CompletionRoutine() {
+    return reinterpret_cast<LPLOOKUPSERVICE_COMPLETION_ROUTINE>(
+        reinterpret_cast<void*>(&Lookup::Completed));
+}
+
 bool FirstAddress(const sockaddr* found, sockaddr_in& address) {
     if (!found || found->sa_family != AF_INET) return false;
     address = *reinterpret_cast<const sockaddr_in*>(found);
@@ -106,7 +112,7 @@ bool Resolve(std::string_view host, Clock::time_point deadline, const std::stop_
     hints.ai_socktype = SOCK_STREAM;
     const INT started = ::GetAddrInfoExW(wide.c_str(), nullptr, NS_DNS, nullptr, &hints,
                                          &lookup->result, nullptr, &lookup->overlapped,
-                                         &Lookup::Completed, &lookup->cancel);
+                                         CompletionRoutine(), &lookup->cancel);
     if (started != WSA_IO_PENDING) {
         // ended at once: the completion is not called
         const bool ok = started == NO_ERROR && lookup->result &&
