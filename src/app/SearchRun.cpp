@@ -94,23 +94,25 @@ public:
                                     " entries): new results are no longer added.");
     }
 
+    // The button reads "Search Now", and Save or Load may be pressed, only once a press finds
+    // the run idle: all of it in one call on the window's thread, where presses are handled.
     void Ended(const RunEnded& end) override {
         state_.tally = end.tally;
-        if (end.aborted) {
-            // the pair the stop came before shows as the one the run was at
-            if (end.notStarted) PostStatus(window_, SearchingLine(*end.notStarted));
-            PostStatus(window_, "Search aborted.");
-            EndProgress(window_, 0);
+        window_.RunOnWindowThread([&] {
+            if (end.aborted) {
+                // the pair the stop came before shows as the one the run was at
+                if (end.notStarted) PostStatus(window_, SearchingLine(*end.notStarted));
+                PostStatus(window_, "Search aborted.");
+                EndProgress(window_, 0);
+            } else {
+                EndProgress(window_, static_cast<int>(state_.cities.size() * state_.terms.size()));
+            }
+            // a new run may start from here on
+            state_.searchState = SearchIdle;
             window_.SetText(IDC_SEARCH, "Search Now");
             EnableRunLockedControls(window_, true);
-        } else {
-            EndProgress(window_, static_cast<int>(state_.cities.size() * state_.terms.size()));
-            window_.SetText(IDC_SEARCH, "Search Now");
-            EnableRunLockedControls(window_, true);
-            PostStatus(window_, "Search Complete");
-        }
-        // a new run may start from here on
-        state_.searchState = SearchIdle;
+            if (!end.aborted) PostStatus(window_, "Search Complete");
+        });
         window_.NotifySearchEnded();
     }
 
