@@ -64,22 +64,27 @@ void EndProgress(Window& window, int position) {
 void ShowAborted(Window& window) {
     PostStatus(window, "Search aborted.");
     EndProgress(window, 0);
+}
+
+// The button reads "Search Now", and Save or Load may be pressed, only once a press finds the
+// run idle: all of it in one call on the window's thread, where those presses are handled.
+void EndRun(AppState& state, Window& window) {
+    state.searchState = SearchIdle;
     window.SetText(IDC_SEARCH, "Search Now");
     EnableRunLockedControls(window, true);
 }
 
 void FinishAborted(AppState& state, Window& window) {
-    // a new run may start from here on
-    state.searchState = SearchIdle;
+    window.RunOnWindowThread([&] { EndRun(state, window); });
     window.NotifySearchEnded();
 }
 
 void FinishComplete(AppState& state, Window& window, int pairs) {
-    EndProgress(window, pairs);
-    window.SetText(IDC_SEARCH, "Search Now");
-    EnableRunLockedControls(window, true);
-    PostStatus(window, "Search Complete");
-    state.searchState = SearchIdle;
+    window.RunOnWindowThread([&] {
+        EndProgress(window, pairs);
+        EndRun(state, window);
+        PostStatus(window, "Search Complete");
+    });
     window.NotifySearchEnded();
 }
 
