@@ -44,6 +44,8 @@ def print_logs(result, work, lines=40):
             continue
         print(f"---- logs of {name} ({folder})")
         for file in sorted(os.listdir(folder)):
+            if not os.path.isfile(os.path.join(folder, file)):
+                continue
             with open(os.path.join(folder, file), "rb") as f:
                 text = f.read().decode("latin-1")
             if file == "requests.log":
