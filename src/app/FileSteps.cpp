@@ -56,7 +56,7 @@ void LoadResultsFile(AppState& state, Window& window, std::string_view name, New
         // the list box is filled in one go
         int leftOut = 0;
         window.RunOnWindowThread([&] {
-            leftOut = ReadResultsFileEntries(bytes, [&](std::string_view entry) {
+            leftOut = ReadResultsFileEntries(bytes, [&](const ResultEntry& entry) {
                 return AppendLoadedResult(state, window, entry);
             }, marks);
         });

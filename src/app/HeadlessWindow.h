@@ -26,7 +26,7 @@ public:
     void ListInsertTop(std::string_view) override {}
     void ListAppend(std::string_view) override {}
     void ListReset() override {}
-    std::string ListSelectedText() override { return {}; }
+    int ListSelectedIndex() override { return -1; }
     int ComboCount() override { return 0; }
     std::string ComboItem(int) override { return {}; }
     int ComboAdd(std::string_view) override { return -1; }

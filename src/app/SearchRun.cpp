@@ -96,9 +96,9 @@ void MergePair(AppState& state, Window& window, const FeedStore& store, int foun
                 const FeedItem& item = store.items[i];
                 // looked up as the entry will hold it, or an ad whose link holds bars
                 // would come back as new at every search
-                const std::string link = EntryFieldText(item.link);
-                if (FindResultByLink(state, link)) continue;
-                if (AddNewResult(state, window, item.date, item.title, link))
+                const ResultEntry entry = NewResultEntry(item.date, item.title, item.link);
+                if (state.results.ContainsLink(entry.link)) continue;
+                if (AddNewResult(state, window, entry))
                     ++fresh;
                 else
                     listFull = true;

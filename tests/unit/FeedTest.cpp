@@ -11,6 +11,7 @@
 
 #include "FeedFixtures.h"
 #include "LoopbackServer.h"
+#include "common/DateText.h"
 #include "common/Text.h"
 
 namespace kestrap {

@@ -4,6 +4,7 @@
 
 #include "MainWindowFixture_win.h"
 #include "app/ContextHelp.h"
+#include "app/ResultsListBox.h"
 
 namespace kestrap {
 namespace {
@@ -51,7 +52,7 @@ TEST_F(MainWindowTest, SearchButtonReactsToClicksAndAcceleratorOnly) {
 }
 
 TEST_F(MainWindowTest, DoubleClickOpensTheSelectedLink) {
-    fake.ListAppend("2024-05-01 || Old bike || http://x.test/1.html");
+    ASSERT_TRUE(AppendLoadedResult(state, fake, {"2024-05-01", "Old bike", "http://x.test/1.html"}));
     fake.SelectListItem(0);
     Command(dialog, IDC_RESULTS_LIST, LBN_SELCHANGE);
     EXPECT_TRUE(fake.Opened().empty());
@@ -61,7 +62,7 @@ TEST_F(MainWindowTest, DoubleClickOpensTheSelectedLink) {
 }
 
 TEST_F(MainWindowTest, DeleteAllFromTheMenuClearsTheListUnlessASearchRuns) {
-    state.results.Append("2024-05-01 || a || http://x.test/a");
+    state.results.Add({"2024-05-01", "a", "http://x.test/a"});
     state.searchState = SearchRunning;
     Command(dialog, IDM_DELETE_ALL, 0);
     EXPECT_EQ(state.results.Count(), 1);
