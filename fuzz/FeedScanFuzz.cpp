@@ -6,7 +6,6 @@
 #include <string>
 #include <string_view>
 
-#include "common/Text.h"
 #include "search/Feed.h"
 #include "store/ResultEntry.h"
 #include "store/ResultsList.h"
