@@ -36,9 +36,7 @@ void AppendDateHeading(std::string& out, std::string_view storedDate) {
     out.append("</h3>").append(LineEnd);
 }
 
-// `field` is reused from item to item
-void AppendItem(std::string& out, std::string_view storedDate, const ResultEntry& entry,
-                std::string& field) {
+void AppendItem(std::string& out, std::string_view storedDate, const ResultEntry& entry) {
     out.append("<li>");
     AppendOnOneLine(out, storedDate);
     out.append(" <a href=\"");
@@ -47,8 +45,8 @@ void AppendItem(std::string& out, std::string_view storedDate, const ResultEntry
     out.append("\">");
     // the title as the entry's text shows it, bars broken up: files written before entries
     // were values hold it so, and a reader of the file may rely on it
-    field = EntryFieldText(entry.title);
-    AppendOnOneLine(out, StripBlanks(field));
+    if (entry.title.find('|') == std::string::npos) AppendOnOneLine(out, StripBlanks(entry.title));
+    else AppendOnOneLine(out, StripBlanks(EntryFieldText(entry.title)));
     out.append("</a>");
     if (entry.isNew) out.append(" <b>NEW</b>");
     out.append("</li>").append(LineEnd);
@@ -88,7 +86,6 @@ std::string ResultsFileText(const ResultsList& results, const Clock& clock) {
     out.append(" at ").append(LocalTimeText(now)).append("</h3>").append(LineEnd);
     // entries are read in place: a copy of the list would cost allocations per entry
     std::string previousDate;
-    std::string field;
     bool first = true;
     results.ForEachEntry([&](const ResultEntry& entry) {
         const std::string date = StoredDate(entry);
@@ -101,7 +98,7 @@ std::string ResultsFileText(const ResultsList& results, const Clock& clock) {
             out.append("<ul>").append(LineEnd);
         }
         first = false;
-        AppendItem(out, date, entry, field);
+        AppendItem(out, date, entry);
         previousDate = date;
     });
     if (first) out.append("<ul>").append(LineEnd);

@@ -23,6 +23,8 @@ TEST_F(ResultsFileTest, GroupsByDateNewestFirstWithExactBytes) {
     state.results.Add(NewEntry("2008-03-05", "Red bike", "http://a/1.html"));
     state.results.Add(OldEntry("2008-03-05", "Sofa &amp; chair", "http://a/2.html"));
     state.results.Add(OldEntry("2008-03-04", "", "http://a/3.html"));
+    // bars are written broken up, as the entry's text shows them
+    state.results.Add(OldEntry("2008-03-04", " a || b ", "http://a/4||5"));
     EXPECT_EQ(ResultsFileText(state.results, clock),
               std::string(Heading) +
                   "<h3>March 5, 2008</h3>\r\n"
@@ -33,6 +35,7 @@ TEST_F(ResultsFileTest, GroupsByDateNewestFirstWithExactBytes) {
                   "<h3>March 4, 2008</h3>\r\n"
                   "<ul>\r\n"
                   "<li>2008-03-04 <a href=\"http://a/3.html\"></a></li>\r\n"
+                  "<li>2008-03-04 <a href=\"http://a/4| |5\">a | | b</a></li>\r\n"
                   "</ul>\r\n");
 }
 
