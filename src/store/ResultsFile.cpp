@@ -74,7 +74,10 @@ bool ItemIsNew(std::string_view item) {
 void EntryOfItem(std::string_view item, ResultEntry& entry) {
     entry.date.assign(item.substr(0, 10));
     entry.title.assign(StripBlanks(TextBetween(item, ">", "<")));
-    entry.link = EntryLink(LinkOfItemHref(StripBlanks(TextBetween(item, "\"", "\""))));
+    const std::string_view link = StripBlanks(LinkOfItemHref(StripBlanks(TextBetween(item, "\"", "\""))));
+    // as EntryLink makes it, in the reused string unless the link holds a bar
+    if (link.find('|') == std::string_view::npos) entry.link.assign(link);
+    else entry.link = EntryLink(link);
 }
 
 }  // namespace
