@@ -146,11 +146,9 @@ void SearchEngine::Run(std::stop_token stop) {
                 const size_t usable = found > 0 ? std::min<size_t>(found, store.items.size()) : 0;
                 for (size_t i = 0; i < usable; ++i) {
                     const FeedItem& item = store.items[i];
-                    // looked up as the entry will hold it, or an ad whose link holds bars
-                    // would come back as new at every search
-                    if (results_.ContainsLink(StripBlanks(EntryFieldText(item.link)))) continue;
-                    std::string entry = NewEntryText(item.date, item.title, item.link);
-                    if (!results_.Append(entry)) {
+                    ResultEntry entry = NewResultEntry(item.date, item.title, item.link);
+                    if (results_.ContainsLink(entry.link)) continue;
+                    if (!results_.Add(entry)) {
                         full = true;
                         continue;
                     }

@@ -28,11 +28,4 @@ std::string HeldTitle(std::string_view raw, bool utf8);
 // form in the results file too.
 std::string HeldLink(std::string_view raw, bool utf8);
 
-// A stored date as held: the same length, with '<', '>', '&' and '"' replaced by '_'.
-std::string HeldDate(std::string_view date);
-
-// True for a link that begins with "http://" or "https://" (any case) and names a host:
-// the only links the program gives to the shell or writes as a live href.
-bool IsWebAddress(std::string_view link);
-
 }  // namespace kestrap
