@@ -6,7 +6,6 @@
 #include <chrono>
 #include <map>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -75,27 +74,24 @@ void RouteCities(LoopbackDialer& dialer, std::uint16_t port) {
     for (int c = 0; c < Cities; ++c) dialer.Route(City(c) + ".craigslist.org", port);
 }
 
-// The same fetches in a bare loop; with a yield after each when the argument is 1, as the run
-// yields once per pair (under load a yield can cost more than the fetch itself).
+// The same fetches in a bare loop.
 void BM_BaselineBareFetchLoop(benchmark::State& bench) {
     const Setup& setup = SearchSetup();
     LoopbackServer server(ByHostAndPath(setup.answers));
     LoopbackDialer dialer;
     RouteCities(dialer, server.Port());
     const HttpOptions options = OptionsFor(dialer);
-    const bool yield = bench.range(0) == 1;
     for (auto _ : bench) {
         size_t bytes = 0;
         for (const FeedQuery& query : setup.queries) {
             bytes += HttpGet(query.host, query.path, options).size();
-            if (yield) std::this_thread::yield();
         }
         if (bytes != setup.answerBytes) bench.SkipWithError("a fetch came back short");
     }
     bench.counters["pairs_per_second"] =
         benchmark::Counter(static_cast<double>(setup.queries.size()), benchmark::Counter::kIsIterationInvariantRate);
 }
-BENCHMARK(BM_BaselineBareFetchLoop)->ArgName("yield")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_BaselineBareFetchLoop)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Through the Search button, one fetch at a time: the run's thread, its status lines, the
 // feed scan and the merge.
