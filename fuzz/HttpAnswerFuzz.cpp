@@ -21,8 +21,8 @@ public:
 
     // a socket pair whose far end has written the answer and closed: the fetch reads it,
     // then sees the end, and its request lines fail without a signal
-    kestrap::Connection Dial(std::string_view host, std::uint16_t,
-                             std::chrono::milliseconds) const override {
+    kestrap::Connection Dial(std::string_view host, std::uint16_t, std::chrono::milliseconds,
+                             std::stop_token) const override {
         for (char c : host) {
             if (c == ':' || c == '/' || static_cast<unsigned char>(c) <= ' ') std::abort();
         }

@@ -22,7 +22,7 @@ bool StartSockets();
 class Connection {
 public:
     Connection() = default;
-    explicit Connection(SocketHandle handle) : handle(handle) {}
+    explicit Connection(SocketHandle socket) : handle(socket) {}
     Connection(Connection&& other) noexcept : handle(other.handle) { other.handle = NoSocket; }
     Connection& operator=(Connection&& other) noexcept {
         if (this != &other) {

@@ -7,8 +7,8 @@
 
 namespace kestrap {
 
-FetchAhead::FetchAhead(std::vector<FetchJob> jobs, FetchLimits limits, std::stop_token stop)
-    : limits(limits), stop(std::move(stop)) {
+FetchAhead::FetchAhead(std::vector<FetchJob> jobs, FetchLimits bounds, std::stop_token runStop)
+    : limits(bounds), stop(std::move(runStop)) {
     std::map<std::string, size_t> hostIndex;
     std::map<std::string, size_t> shared;
     fetchOfJob.reserve(jobs.size());

@@ -108,7 +108,7 @@ std::string HttpNotFound() { return "HTTP/1.0 404 Not Found\r\n\r\nnot here"; }
 LoopbackServer::LoopbackServer(Script everyConnection)
     : LoopbackServer(Chooser([script = std::move(everyConnection)](const Request&) { return script; })) {}
 
-LoopbackServer::LoopbackServer(Chooser choose) : choose(std::move(choose)) {
+LoopbackServer::LoopbackServer(Chooser chooser) : choose(std::move(chooser)) {
     acceptor = std::thread([this] { AcceptLoop(); });
 }
 
@@ -214,8 +214,8 @@ bool LoopbackServer::Nap(milliseconds time) {
     return false;
 }
 
-LoopbackDialer::LoopbackDialer(std::initializer_list<std::pair<const std::string, std::uint16_t>> routes)
-    : routes(routes) {}
+LoopbackDialer::LoopbackDialer(std::initializer_list<std::pair<const std::string, std::uint16_t>> table)
+    : routes(table) {}
 
 void LoopbackDialer::Route(const std::string& host, std::uint16_t port) {
     std::lock_guard<std::mutex> guard(lock);

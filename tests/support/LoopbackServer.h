@@ -81,7 +81,7 @@ Chooser ByHostAndPath(std::map<std::string, Script> scripts,
 class LoopbackServer {
 public:
     explicit LoopbackServer(Script everyConnection);
-    explicit LoopbackServer(Chooser choose);
+    explicit LoopbackServer(Chooser chooser);
     ~LoopbackServer();  // stops waiting scripts and joins every thread
     LoopbackServer(const LoopbackServer&) = delete;
     LoopbackServer& operator=(const LoopbackServer&) = delete;
@@ -131,7 +131,7 @@ private:
 class LoopbackDialer : public Dialer {
 public:
     LoopbackDialer() = default;
-    LoopbackDialer(std::initializer_list<std::pair<const std::string, std::uint16_t>> routes);
+    LoopbackDialer(std::initializer_list<std::pair<const std::string, std::uint16_t>> table);
     void Route(const std::string& host, std::uint16_t port);
 
     Connection Dial(std::string_view host, std::uint16_t port, milliseconds limit,

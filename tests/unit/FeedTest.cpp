@@ -286,15 +286,15 @@ TEST(ScanFeed, AgreesWithThePlainScanOnRandomTagSoup) {
         for (size_t i = 0; i < length; ++i) answer += used[random() % used.size()];
         if (round % 100 == 0) answer.insert(answer.size() / 2, std::string(5000, 'y'));
         for (const FeedRules* rules : {&CraigslistRules, &KijijiRules}) {
-            const FeedStore expected = ScanPlainly(answer, *rules);
-            FeedStore store;
-            ScanItems(answer, *rules, store);
-            ASSERT_EQ(store.cut, expected.cut) << answer;
-            ASSERT_EQ(store.items.size(), expected.items.size()) << answer;
-            for (size_t i = 0; i < store.items.size(); ++i) {
-                ASSERT_EQ(store.items[i].title, expected.items[i].title) << "item " << i << " of " << answer;
-                ASSERT_EQ(store.items[i].date, expected.items[i].date) << "item " << i << " of " << answer;
-                ASSERT_EQ(store.items[i].link, expected.items[i].link) << "item " << i << " of " << answer;
+            const FeedStore plain = ScanPlainly(answer, *rules);
+            FeedStore scanned;
+            ScanItems(answer, *rules, scanned);
+            ASSERT_EQ(scanned.cut, plain.cut) << answer;
+            ASSERT_EQ(scanned.items.size(), plain.items.size()) << answer;
+            for (size_t i = 0; i < scanned.items.size(); ++i) {
+                ASSERT_EQ(scanned.items[i].title, plain.items[i].title) << "item " << i << " of " << answer;
+                ASSERT_EQ(scanned.items[i].date, plain.items[i].date) << "item " << i << " of " << answer;
+                ASSERT_EQ(scanned.items[i].link, plain.items[i].link) << "item " << i << " of " << answer;
             }
         }
     }

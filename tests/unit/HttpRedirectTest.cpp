@@ -20,7 +20,7 @@ std::string Moved(std::string_view status, std::string_view locationLine) {
 // Answers https fetches from a table by "host:port/target" and records what was asked.
 class FakeHttps final : public HttpsClient {
 public:
-    explicit FakeHttps(std::map<std::string, std::string> answers) : answers(std::move(answers)) {}
+    explicit FakeHttps(std::map<std::string, std::string> table) : answers(std::move(table)) {}
     std::string Get(const HttpsRequest& request) const override {
         std::string key = std::string(request.host) + ":" + std::to_string(request.port) +
                           std::string(request.target);
