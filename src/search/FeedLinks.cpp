@@ -30,23 +30,33 @@ bool IsHtmlType(const pugi::xml_node& link) {
     return LowerCase(Trimmed(type.substr(0, type.find(';')))) == "text/html";
 }
 
+// `reference` made absolute against the base of `node` (see XmlBase); most documents
+// declare no base, and then the reference is resolved against `outer` directly.
+std::string ResolveAt(const pugi::xml_node& node, std::string_view outer, const pugi::xml_node& top,
+                      std::string_view reference) {
+    for (pugi::xml_node at = node; at && at != top; at = at.parent()) {
+        if (at.attribute("xml:base")) return ResolveUrl(XmlBase(node, outer, top), reference);
+    }
+    return ResolveUrl(outer, reference);
+}
+
 }  // namespace
 
-std::string XmlBase(const pugi::xml_node& node, std::string_view answered) {
+std::string XmlBase(const pugi::xml_node& node, std::string_view outer, const pugi::xml_node& top) {
     std::vector<std::string_view> bases;  // innermost first
-    for (pugi::xml_node at = node; at; at = at.parent()) {
+    for (pugi::xml_node at = node; at && at != top; at = at.parent()) {
         if (const pugi::xml_attribute base = at.attribute("xml:base")) bases.push_back(Trimmed(base.value()));
     }
-    std::string resolved(answered);
+    std::string resolved(outer);
     for (auto base = bases.rbegin(); base != bases.rend(); ++base) resolved = ResolveUrl(resolved, *base);
     return resolved;
 }
 
-std::string RssItemLink(const pugi::xml_node& item, std::string_view answered) {
+std::string RssItemLink(const pugi::xml_node& item, std::string_view itemsBase) {
     for (const pugi::xml_node child : item.children()) {
         if (child.type() != pugi::node_element || LocalName(child) != "link") continue;
         const std::string text = ElementText(child);
-        if (!text.empty()) return ResolveUrl(XmlBase(child, answered), text);
+        if (!text.empty()) return ResolveAt(child, itemsBase, item.parent(), text);
     }
     const pugi::xml_node guid = Child(item, "guid");
     const pugi::xml_attribute permalink = guid.attribute("isPermaLink");
@@ -54,10 +64,10 @@ std::string RssItemLink(const pugi::xml_node& item, std::string_view answered) {
     const std::string text = ElementText(guid);
     // a guid is an identifier first: only one that is itself a web address is a link
     if (!IsWebAddress(text)) return {};
-    return ResolveUrl(XmlBase(guid, answered), text);
+    return ResolveAt(guid, itemsBase, item.parent(), text);
 }
 
-std::string AtomEntryLink(const pugi::xml_node& entry, std::string_view answered) {
+std::string AtomEntryLink(const pugi::xml_node& entry, std::string_view itemsBase) {
     pugi::xml_node chosen;
     for (const pugi::xml_node child : entry.children()) {
         if (child.type() != pugi::node_element || LocalName(child) != "link" || !IsAlternate(child)) continue;
@@ -69,7 +79,7 @@ std::string AtomEntryLink(const pugi::xml_node& entry, std::string_view answered
         }
     }
     if (!chosen) return {};
-    return ResolveUrl(XmlBase(chosen, answered), Trimmed(chosen.attribute("href").value()));
+    return ResolveAt(chosen, itemsBase, entry.parent(), Trimmed(chosen.attribute("href").value()));
 }
 
 }  // namespace kestrap

@@ -137,12 +137,13 @@ std::vector<FeedItem> ReadXmlFeed(std::string_view document, std::string_view as
     if (!holder) return {};
 
     const std::string today = TodayStoredDate(clock);
+    const std::string itemsBase = XmlBase(holder, askedUrl);
     std::vector<FeedItem> items;
     for (pugi::xml_node node : holder.children()) {
         if (node.type() != pugi::node_element || LocalName(node) != (atom ? "entry" : "item")) continue;
         if (!ClosedBeforeFault(node, tree, parsed, document)) break;
         FeedItem item;
-        item.link = atom ? AtomEntryLink(node, askedUrl) : RssItemLink(node, askedUrl);
+        item.link = atom ? AtomEntryLink(node, itemsBase) : RssItemLink(node, itemsBase);
         // only web addresses are ever opened: a "javascript:" link is no ad
         if (!HasWebScheme(item.link)) continue;
         const pugi::xml_node title = Child(node, "title");

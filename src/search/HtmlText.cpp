@@ -137,20 +137,19 @@ void AppendUtf8(char32_t character, std::string& out) {
     }
 }
 
-std::string FoldBlanks(std::string_view text) {
-    std::string folded;
-    folded.reserve(text.size());
+void FoldBlanks(std::string& text) {
+    size_t kept = 0;
     bool blank = false;
     for (const char c : text) {
         if (static_cast<unsigned char>(c) <= ' ') {
-            blank = !folded.empty();
+            blank = kept != 0;
             continue;
         }
-        if (blank) folded += ' ';
+        if (blank) text[kept++] = ' ';
         blank = false;
-        folded += c;
+        text[kept++] = c;
     }
-    return folded;
+    text.resize(kept);
 }
 
 std::string HtmlSourceText(std::string_view html) {
@@ -174,7 +173,8 @@ std::string HtmlSourceText(std::string_view html) {
         text += c;
         ++at;
     }
-    return FoldBlanks(text);
+    FoldBlanks(text);
+    return text;
 }
 
 }  // namespace kestrap

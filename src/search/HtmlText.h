@@ -11,8 +11,9 @@ namespace kestrap {
 // either end. The result is plain text: a "<" in it is a character, not markup.
 std::string HtmlSourceText(std::string_view html);
 
-// Runs of bytes below 33 (white space and control characters) as one blank, none at either end.
-std::string FoldBlanks(std::string_view text);
+// Runs of bytes below 33 (white space and control characters) as one blank, none at
+// either end; in place.
+void FoldBlanks(std::string& text);
 
 // The character in UTF-8; U+FFFD for a surrogate or a value past U+10FFFF.
 void AppendUtf8(char32_t character, std::string& out);

@@ -50,8 +50,10 @@ std::string TextConstructText(const pugi::xml_node& element) {
     if (mode == "base64") {
         std::string raw;
         AppendText(element, raw);
-        const std::string decoded = DecodeBase64(raw);
-        return html || xhtml ? HtmlSourceText(decoded) : FoldBlanks(decoded);
+        std::string decoded = DecodeBase64(raw);
+        if (html || xhtml) return HtmlSourceText(decoded);
+        FoldBlanks(decoded);
+        return decoded;
     }
     if (type == "html" || (mode == "escaped" && (html || xhtml))) {
         std::string source;
