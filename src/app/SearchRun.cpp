@@ -212,7 +212,7 @@ SearchPair PlanPair(const std::string& city, size_t c, size_t t, TermLine line) 
 }
 
 std::string FetchPairAnswer(const SearchPair& pair, const HttpOptions& http) {
-    if (!pair.address.empty()) return FetchFeedAddress(pair.address, http);
+    if (!pair.address.empty()) return FeedAnswerText(FetchFeedAddress(pair.address, pair.shared, http));
     return HttpGet(pair.query.host, pair.query.path, http);
 }
 
@@ -249,7 +249,8 @@ int ReadPairAnswer(const AppState& state, const SearchPair& pair, const std::str
     if (!pair.Fetches()) return 0;
     if (answer.empty()) return -1;
     if (!pair.address.empty()) {
-        return ReadFeedAddressItems(answer, pair.address, pair.termFilter, *state.clock, store);
+        const FeedAnswer fetched = ReadFeedAnswerText(answer);
+        return ReadFeedAddressItems(fetched.answer, fetched.address, pair.termFilter, *state.clock, store);
     }
     return ScanFeed(answer, pair.query.host, store);
 }

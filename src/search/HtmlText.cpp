@@ -152,6 +152,17 @@ void FoldBlanks(std::string& text) {
     text.resize(kept);
 }
 
+std::string DecodeHtmlReferences(std::string_view html) {
+    std::string text;
+    text.reserve(html.size());
+    for (size_t at = 0; at < html.size();) {
+        const size_t length = html[at] == '&' ? DecodeReference(html.substr(at, 40), text) : 0;
+        if (length == 0) text += html[at++];
+        else at += length;
+    }
+    return text;
+}
+
 std::string HtmlSourceText(std::string_view html) {
     std::string text;
     text.reserve(html.size());

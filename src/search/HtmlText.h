@@ -11,6 +11,10 @@ namespace kestrap {
 // either end. The result is plain text: a "<" in it is a character, not markup.
 std::string HtmlSourceText(std::string_view html);
 
+// `html` with its character references decoded (as HtmlSourceText) and nothing else
+// changed: an attribute's value as the page means it.
+std::string DecodeHtmlReferences(std::string_view html);
+
 // Runs of bytes below 33 (white space and control characters) as one blank, none at
 // either end; in place.
 void FoldBlanks(std::string& text);
