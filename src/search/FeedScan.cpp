@@ -50,7 +50,7 @@ uint64_t LessThanMask64(const char* at) { return LessThanMask(at); }
 // Finds the positions of several tags (each beginning with '<') in one pass over the text,
 // in step with the items: searched one by one, every tag would cost a pass over each item.
 // The text is classified 64 bytes at a time: the '<' bytes of a block come as a mask, and
-// each is matched against the tags by its second and third bytes, then by whole words. A
+// each is matched against the tags by four of its next bytes, then by whole words. A
 // tag's positions are kept until a search asks past them; when too many are kept (a tag
 // that nobody asks for any more), the scanner stops and says Unknown, and the caller
 // searches on its own.
@@ -60,7 +60,7 @@ public:
 
     explicit TagScanner(std::string_view text) : text_(text) {}
 
-    // `tag`: 4 to 16 bytes, the first one '<'; at most 32 tags (the bits of a mask)
+    // `tag`: 6 to 16 bytes, the first one '<'; at most 32 tags (the bits of a mask)
     int Add(std::string_view tag) {
         const int number = static_cast<int>(tags_.size());
         Tag added{tag, {}, {}, {}, 0};
@@ -70,8 +70,8 @@ public:
             added.mask[i / 8] |= uint64_t{0xFF} << (8 * (i % 8));
         }
         tags_.push_back(std::move(added));
-        bySecond_[static_cast<unsigned char>(tag[1])] |= 1u << number;
-        byThird_[static_cast<unsigned char>(tag[2])] |= 1u << number;
+        for (size_t i = 0; i < KeyBytes; ++i)
+            byKeyByte_[i][static_cast<unsigned char>(tag[KeyPositions[i]])] |= 1u << number;
         return number;
     }
 
@@ -94,6 +94,11 @@ public:
 
 private:
     static constexpr size_t MaxKept = 4096;
+    // The bytes that pick a '<''s candidate tags: after the '<', two for the kind of tag and
+    // two that part the names of one family ("<dc:date>" from "<dc:language>", "</dc:date>"
+    // from "</dc:title>"), which would otherwise each be compared in full.
+    static constexpr size_t KeyBytes = 4;
+    static constexpr size_t KeyPositions[KeyBytes] = {1, 2, 4, 5};
 
     struct Tag {
         std::string_view text;
@@ -113,16 +118,17 @@ private:
     bool Classify(size_t at) {
         const char* here = text_.data() + at;
         const size_t left = text_.size() - at;
-        if (left < 4) return false;
-        uint32_t candidates = bySecond_[static_cast<unsigned char>(here[1])] &
-                              byThird_[static_cast<unsigned char>(here[2])];
-        if (candidates == 0) return false;
-        // near the end the words are read from a copy, padded with bytes no tag holds
+        if (left < 6) return false;
+        // near the end the bytes are read from a copy, padded with bytes no tag holds
         char padded[16] = {};
         if (left < 16) {
             std::memcpy(padded, here, left);
             here = padded;
         }
+        uint32_t candidates = 0xFFFFFFFFu;
+        for (size_t i = 0; i < KeyBytes; ++i)
+            candidates &= byKeyByte_[i][static_cast<unsigned char>(here[KeyPositions[i]])];
+        if (candidates == 0) return false;
         const uint64_t low = Load(here), high = Load(here + 8);
         bool matched = false;
         while (candidates != 0) {
@@ -164,8 +170,7 @@ private:
 
     std::string_view text_;
     std::vector<Tag> tags_;
-    uint32_t bySecond_[256] = {};  // bit n: tag n has this second byte
-    uint32_t byThird_[256] = {};
+    uint32_t byKeyByte_[KeyBytes][256] = {};  // bit n: tag n has this byte at that key position
     size_t frontier_ = 0;  // every '<' before this has been classified
     size_t kept_ = 0;
 };
