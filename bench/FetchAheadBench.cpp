@@ -55,8 +55,7 @@ const Setup& SlowSetup() {
                 FeedStore store;
                 ScanFeed(feed, query.host, store);
                 for (const FeedItem& item : store.items) {
-                    const std::string entry =
-                        NewEntryText(item.date, item.title, EntryFieldText(item.link));
+                    const std::string entry = EntryText(NewResultEntry(item.date, item.title, item.link));
                     s.list.insert(s.list.begin(), entry.substr(0, 511));
                 }
                 s.answers[query.host + query.path] = {{ScriptStep::Pause, "", AnswerDelay},

@@ -24,9 +24,9 @@ void FillFullList(ResultsList& results) {
         int day = 28 - (i / 100) % 28;
         std::string date = "2008-0" + std::to_string(1 + i / 2800) + "-" + (day < 10 ? "0" : "") +
                            std::to_string(day);
-        results.Append(date + " || Mountain bike, 21 speeds, barely used - $" +
-                             std::to_string(100 + i) + " (Downtown) || http://boston.craigslist.org/bik/" +
-                             std::to_string(1000000000 + i) + ".html" + (i % 3 == 0 ? " || NEW" : ""));
+        results.Add({date, "Mountain bike, 21 speeds, barely used - $" + std::to_string(100 + i) + " (Downtown)",
+                     "http://boston.craigslist.org/bik/" + std::to_string(1000000000 + i) + ".html",
+                     i % 3 == 0});
     }
     results.SortDescending();
 }
@@ -117,7 +117,7 @@ void BM_LoadResultsFile(benchmark::State& bench) {
         std::string bytes;
         ReadWholeFile(path, bytes);
         list.Clear();
-        ReadResultsFileEntries(bytes, [&](std::string_view entry) { return list.Append(entry); });
+        ReadResultsFileEntries(bytes, [&](const ResultEntry& entry) { return list.Add(entry); });
         if (list.Count() != MaxResults) bench.SkipWithError("entries missing");
     }
 }

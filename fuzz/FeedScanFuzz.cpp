@@ -6,7 +6,6 @@
 #include <string>
 #include <string_view>
 
-#include "common/Text.h"
 #include "search/Feed.h"
 #include "store/ResultEntry.h"
 #include "store/ResultsList.h"
@@ -26,17 +25,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // at most ("<" to "&lt;")
         if (item.title.size() > 4 * answer.size() || item.link.size() > 4 * answer.size())
             std::abort();
-        const std::string link = EntryFieldText(item.link);
-        if (!results.ContainsLink(StripBlanks(link)) &&
-            !results.Append(NewEntryText(item.date, item.title, link)))
-            std::abort();
-        // the entry's link field reads back as the link it was made with
-        if (!results.ContainsLink(StripBlanks(link))) std::abort();
+        const ResultEntry entry = NewResultEntry(item.date, item.title, item.link);
+        if (!results.ContainsLink(entry.link) && !results.Add(entry)) std::abort();
+        // the entry's link is found as the search will look it up
+        if (!results.ContainsLink(EntryLink(item.link))) std::abort();
     }
     if (results.Count() > count) std::abort();
-    // no title, date or link can make or hide fields of its entry
-    for (const std::string& entry : results.Entries()) {
-        if (!IsTaggedNew(entry) || !ResultField(entry, 5).empty()) std::abort();
+    // no title, date or link can make or hide fields of its entry's text
+    for (const ResultEntry& entry : results.Entries()) {
+        const std::string text = EntryText(entry);
+        int separators = 0;
+        for (size_t at = text.find("||"); at != std::string::npos; at = text.find("||", at + 1)) ++separators;
+        if (!entry.isNew || separators != 3) std::abort();
     }
     return 0;
 }

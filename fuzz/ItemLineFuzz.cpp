@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // entries as a search makes them, without a window
     ResultsList results;
     for (const FeedItem& item : store.items) {
-        if (!results.Append(NewEntryText(item.date, item.title, item.link))) std::abort();
+        if (!results.Add(NewResultEntry(item.date, item.title, item.link))) std::abort();
     }
     const std::string text = ResultsFileText(results, SystemClock());
     std::string_view rest = text, line;

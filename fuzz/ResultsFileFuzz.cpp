@@ -15,8 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     ResultsList results;
     int added = 0;
-    const int leftOut = ReadResultsFileEntries(bytes, [&](std::string_view entry) {
-        if (!results.Append(entry)) return false;
+    const int leftOut = ReadResultsFileEntries(bytes, [&](const ResultEntry& entry) {
+        if (!results.Add(entry)) return false;
         ++added;
         return true;
     });

@@ -7,9 +7,10 @@
 #include "app/SettingsSteps.h"
 #include "app/State.h"
 #include "app/Window.h"
+#include "common/DateText.h"
 #include "common/Text.h"
-#include "search/Dates.h"
-#include "search/Prune.h"
+#include "store/Prune.h"
+#include "store/ResultEntry.h"
 
 namespace kestrap {
 
@@ -26,8 +27,8 @@ void DeleteOldCommand(AppState& state, Window& window) {
 }
 
 void PruneOldResults(AppState& state, Window& window) {
-    std::string cutoff = PruneCutoff(LocalDateText(*state.clock));
-    std::vector<std::string> entries = state.results.Entries();
+    std::string cutoff = PruneCutoff(LocalDateText(state.clock->Now()));
+    std::vector<ResultEntry> entries = state.results.Entries();
     const int removed = RemoveEntriesBefore(entries, cutoff);
     if (removed == 0) {
         window.Ask("No items older than two months (" + cutoff + ") found.", "Not needed",
@@ -36,11 +37,7 @@ void PruneOldResults(AppState& state, Window& window) {
     }
     state.results.Replace(std::move(entries));
     SortResultsNewestFirst(state);
-    // the list box is refilled in one go
-    window.RunOnWindowThread([&] {
-        window.ListReset();
-        for (const auto& entry : state.results.Entries()) window.ListAppend(entry);
-    });
+    RefillResultsBox(state, window);
     window.Ask("Found and cleared " + FormatPlain(removed) + " item(s) older than two months (" +
                    cutoff + ") found.",
                "List cleared", BoxOk | BoxIconInformation);

@@ -44,7 +44,7 @@ ResultsFileLoad ReadResultsFileIntoList(AppState& state, const std::string& path
     if (FileExists(path) && ReadFileStart(path, bytes, MaxResultsFileBytes, load.cut)) {
         load.opened = true;
         load.leftOut = ReadResultsFileEntries(
-            bytes, [&](std::string_view entry) { return state.results.Append(entry); }, marks);
+            bytes, [&](const ResultEntry& entry) { return state.results.Add(entry); }, marks);
     }
     // a missing file holds nothing to lose; a hidden one, or one held open by another
     // program, does
@@ -62,10 +62,7 @@ void LoadResultsFile(AppState& state, Window& window, std::string_view name, New
     if (!load.opened) {
         PostStatus(window, "Error: Could not load " + std::string(name));
     } else {
-        // the list box is filled in one go
-        window.RunOnWindowThread([&] {
-            for (const std::string& entry : state.results.Entries()) window.ListAppend(entry);
-        });
+        RefillResultsBox(state, window);
         if (load.leftOut > 0) {
             PostStatus(window, FormatThousands(load.leftOut) + " entries of " +
                                    std::string(name) + " were left out: the list holds at most " +

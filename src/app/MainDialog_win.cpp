@@ -64,7 +64,7 @@ void OnCommand(MainWindowShell& shell, int id, int code) {
         if (pressed) PressSearchButton(state, window);
         return;
     case IDC_RESULTS_LIST:
-        if (code == LBN_DBLCLK) OpenResultLink(window);
+        if (code == LBN_DBLCLK) OpenResultLink(state, window);
         return;
     case IDM_DELETE_ALL:
         DeleteAllCommand(state, window);

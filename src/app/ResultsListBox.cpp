@@ -1,11 +1,11 @@
 #include "app/ResultsListBox.h"
 
+#include <optional>
 #include <string>
 
 #include "app/State.h"
 #include "app/Window.h"
-#include "common/Text.h"
-#include "search/FeedText.h"
+#include "common/WebAddress.h"
 #include "store/ResultEntry.h"
 
 namespace kestrap {
@@ -16,19 +16,23 @@ constexpr size_t ListBoxTextLimit = 511;
 
 }  // namespace
 
-// Feeds may wrap a link in blanks, while an entry's link field is always read stripped:
-// compared unstripped, such an ad would come back as new at every search.
+// Feeds may wrap a link in blanks or put "||" inside it: looked up unchanged, such an ad
+// would come back as new at every search.
 bool FindResultByLink(const AppState& state, std::string_view link) {
-    return state.results.ContainsLink(StripBlanks(link));
+    return state.results.ContainsLink(EntryLink(link));
 }
 
-bool AddNewResult(AppState& state, Window& window, std::string_view date, std::string_view title,
-                  std::string_view link) {
-    const std::string entry = NewEntryText(date, title, link);
-    if (!state.results.Append(entry)) return false;
+void ShowResultAtTop(AppState& state, Window& window, const ResultEntry& entry) {
+    if (!state.results.ShowAtTop(entry)) return;
+    const std::string text = EntryText(entry);
+    window.ListInsertTop(std::string_view(text).substr(0, ListBoxTextLimit));
+}
+
+bool AddNewResult(AppState& state, Window& window, const ResultEntry& entry) {
+    if (!state.results.Add(entry)) return false;
     state.unsavedResults = 1;
     ++state.newResultsFound;
-    window.ListInsertTop(std::string_view(entry).substr(0, ListBoxTextLimit));
+    ShowResultAtTop(state, window, entry);
     return true;
 }
 
@@ -37,14 +41,23 @@ void ResetResults(AppState& state, Window& window) {
     window.ListReset();
 }
 
-bool AppendLoadedResult(AppState& state, Window& window, std::string_view entry) {
-    if (!state.results.Append(entry)) return false;
-    window.ListAppend(entry);
+bool AppendLoadedResult(AppState& state, Window& window, const ResultEntry& entry) {
+    if (!state.results.AddAsLastRow(entry)) return false;
+    window.ListAppend(EntryText(entry));
     return true;
 }
 
 void SortResultsNewestFirst(AppState& state) {
     state.results.SortDescending();
+}
+
+void RefillResultsBox(AppState& state, Window& window) {
+    // in one go on the window's thread
+    window.RunOnWindowThread([&] {
+        window.ListReset();
+        for (const ResultEntry& entry : state.results.Entries()) window.ListAppend(EntryText(entry));
+        state.results.ShowInListOrder();
+    });
 }
 
 void ClearResults(AppState& state, Window& window) {
@@ -54,12 +67,13 @@ void ClearResults(AppState& state, Window& window) {
                "List cleared", BoxOk | BoxIconInformation);
 }
 
-void OpenResultLink(Window& window) {
-    std::string line = window.ListSelectedText();
-    if (line.empty()) return;
-    std::string_view link = ResultField(line, 3);
-    if (IsWebAddress(link)) {
-        window.Open(link);
+void OpenResultLink(const AppState& state, Window& window) {
+    const int row = window.ListSelectedIndex();
+    if (row < 0) return;
+    const std::optional<ResultEntry> entry = state.results.EntryAtRow(row);
+    if (!entry) return;
+    if (IsWebAddress(entry->link)) {
+        window.Open(entry->link);
         return;
     }
     // anything else would be run or opened as a file by the shell

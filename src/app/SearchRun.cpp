@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/ControlIds.h"
+#include "app/ResultsListBox.h"
 #include "app/State.h"
 #include "app/StatusLines.h"
 #include "app/Window.h"
@@ -18,8 +19,6 @@ namespace {
 
 // disabled for the whole run, enabled again in this order when it ends
 constexpr int RunLockedControls[] = {IDC_RESULTS_FILE, IDC_LOAD, IDC_SAVE, IDC_CITIES, IDC_TERMS};
-// the list box shows this much of an entry's text
-constexpr size_t ListBoxTextLimit = 511;
 
 void EnableRunLockedControls(Window& window, bool enabled) {
     for (int control : RunLockedControls) window.Enable(control, enabled);
@@ -74,8 +73,7 @@ public:
     }
 
     void PairDone(const PairInfo&, const PairResult& done) override {
-        for (const std::string& entry : done.newEntries)
-            window_.ListInsertTop(std::string_view(entry).substr(0, ListBoxTextLimit));
+        for (const ResultEntry& entry : done.newEntries) ShowResultAtTop(state_, window_, entry);
         if (done.fresh > 0) {
             state_.unsavedResults = 1;
             state_.newResultsFound += done.fresh;

@@ -21,7 +21,7 @@ public:
     void ListInsertTop(std::string_view text) override;
     void ListAppend(std::string_view text) override;
     void ListReset() override;
-    std::string ListSelectedText() override;
+    int ListSelectedIndex() override;
     int ComboCount() override;
     std::string ComboItem(int index) override;
     int ComboAdd(std::string_view text) override;

@@ -100,16 +100,9 @@ void Win32Window::ListAppend(std::string_view text) {
 
 void Win32Window::ListReset() { Send(IDC_RESULTS_LIST, LB_RESETCONTENT, 0, 0); }
 
-std::string Win32Window::ListSelectedText() {
+int Win32Window::ListSelectedIndex() {
     const LRESULT index = Send(IDC_RESULTS_LIST, LB_GETCURSEL, 0, 0);
-    if (index < 0) return {};
-    const LRESULT length = Send(IDC_RESULTS_LIST, LB_GETTEXTLEN, index, 0);
-    if (length < 0) return {};
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    const LRESULT copied =
-        Send(IDC_RESULTS_LIST, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<size_t>(std::clamp<LRESULT>(copied, 0, length)));
-    return text;
+    return index < 0 ? -1 : static_cast<int>(index);
 }
 
 int Win32Window::ComboCount() {

@@ -42,7 +42,7 @@ public:
     virtual void ListInsertTop(std::string_view text) = 0;
     virtual void ListAppend(std::string_view text) = 0;
     virtual void ListReset() = 0;
-    virtual std::string ListSelectedText() = 0;  // empty when nothing is selected
+    virtual int ListSelectedIndex() = 0;  // the selected row, from 0; -1 when none is
 
     // results-file combo box; item indexes count from 0, -1 means none
     virtual int ComboCount() = 0;

@@ -1,12 +1,8 @@
 #pragma once
 // The local clock, behind a seam so that tests can fix the time.
+#include "common/LocalTime.h"
 
 namespace kestrap {
-
-struct LocalTime {
-    int year = 0, month = 0, day = 0;
-    int hour = 0, minute = 0, second = 0;
-};
 
 class Clock {
 public:

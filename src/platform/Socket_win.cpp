@@ -99,6 +99,11 @@ bool Resolve(std::string_view host, Clock::time_point deadline, const std::stop_
     static const auto cancelLookup = reinterpret_cast<CancelFunction>(reinterpret_cast<void*>(
         ::GetProcAddress(::GetModuleHandleW(L"ws2_32.dll"), "GetAddrInfoExCancel")));
     const std::string name(host);
+    // a dotted address is no name to look up
+    if (::inet_pton(AF_INET, name.c_str(), &address.sin_addr) == 1) {
+        address.sin_family = AF_INET;
+        return true;
+    }
     if (!cancelLookup) return ResolveWaiting(name, address);
 
     auto* lookup = new Lookup;

@@ -1,5 +1,6 @@
 #include "run/SearchEngine.h"
 
+#include <algorithm>
 #include <map>
 #include <system_error>
 #include <utility>
@@ -21,13 +22,17 @@ SearchLines ReadSearchLines(std::string_view citiesText, std::string_view termsT
 
 namespace {
 
-// false when a stop was requested before the pause ended
-bool PauseUnlessStopped(std::chrono::milliseconds pause, std::stop_token stop) {
-    std::mutex lock;
-    std::condition_variable_any never;
-    std::unique_lock guard(lock);
-    never.wait_for(guard, stop, pause, [] { return false; });
-    return !stop.stop_requested();
+// Sleeps `pause`, looking at the token every few milliseconds (no stop callback: see
+// search/FetchAhead.h); false when a stop was requested before the pause ended.
+bool PauseUnlessStopped(std::chrono::milliseconds pause, const std::stop_token& stop) {
+    using namespace std::chrono;
+    const auto until = steady_clock::now() + pause;
+    while (!stop.stop_requested()) {
+        const auto left = duration_cast<milliseconds>(until - steady_clock::now());
+        if (left <= milliseconds::zero()) return true;
+        std::this_thread::sleep_for(std::min(left, FetchAhead::StopLook));
+    }
+    return false;
 }
 
 PairInfo InfoOf(const SearchPair& pair, const SearchLines& lines) {
@@ -79,8 +84,7 @@ void SearchEngine::RequestStop() {
 }
 
 void SearchEngine::GiveUpAfterGrace(std::stop_token cancelled) {
-    std::unique_lock guard(graceLock_);
-    graceWait_.wait_for(guard, cancelled, options_.stopGrace, [] { return false; });
+    PauseUnlessStopped(options_.stopGrace, cancelled);
     abandon_.request_stop();
 }
 
@@ -146,11 +150,9 @@ void SearchEngine::Run(std::stop_token stop) {
                 const size_t usable = found > 0 ? std::min<size_t>(found, store.items.size()) : 0;
                 for (size_t i = 0; i < usable; ++i) {
                     const FeedItem& item = store.items[i];
-                    // looked up as the entry will hold it, or an ad whose link holds bars
-                    // would come back as new at every search
-                    if (results_.ContainsLink(StripBlanks(EntryFieldText(item.link)))) continue;
-                    std::string entry = NewEntryText(item.date, item.title, item.link);
-                    if (!results_.Append(entry)) {
+                    ResultEntry entry = NewResultEntry(item.date, item.title, item.link);
+                    if (results_.ContainsLink(entry.link)) continue;
+                    if (!results_.Add(entry)) {
                         full = true;
                         continue;
                     }

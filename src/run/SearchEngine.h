@@ -9,7 +9,6 @@
 //   engine.RequestStop();     // Kill: the run ends within the grace time
 //   engine.Wait();            // or let the destructor stop and wait
 #include <chrono>
-#include <condition_variable>
 #include <mutex>
 #include <stop_token>
 #include <string>
@@ -76,8 +75,7 @@ private:
     // fired once the grace after a stop has passed, or when the run ends: every wait of a
     // fetch under way gives up then
     std::stop_source abandon_;
-    std::mutex graceLock_;
-    std::condition_variable_any graceWait_;
+    std::mutex graceLock_;  // for grace_, made by the first stop request
     std::jthread grace_;
     // last, so that it ends first
     std::jthread run_;

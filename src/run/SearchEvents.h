@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "store/ResultEntry.h"
+
 namespace kestrap {
 
 // What a run did, told when it ends.
@@ -36,7 +38,7 @@ struct PairResult {
     // items read; 0 for none or no request made; -1 for an answer that stayed empty
     int found = 0;
     int fresh = 0;  // of those, the ads the list did not hold
-    std::vector<std::string> newEntries;  // as added to the list, in that order
+    std::vector<ResultEntry> newEntries;  // as added to the list, in that order
     bool feedCut = false;   // the first feed of the run that held more items than are read
     bool listFull = false;  // the first time in the run that the list refused an entry
 };

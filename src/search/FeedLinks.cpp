@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "common/Text.h"
+#include "common/WebAddress.h"
 #include "search/FeedNodes.h"
-#include "search/FeedText.h"
 #include "search/Url.h"
 
 namespace kestrap {

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "common/DateText.h"
 #include "common/Text.h"
 #include "search/Dates.h"
 #include "search/FeedText.h"

@@ -205,22 +205,4 @@ void HoldLink(std::string_view raw, bool utf8, std::string& held) {
     }
 }
 
-std::string HeldDate(std::string_view date) {
-    std::string held(date);
-    for (char& c : held)
-        if (c == '<' || c == '>' || c == '&' || c == '"') c = '_';
-    return held;
-}
-
-bool IsWebAddress(std::string_view link) {
-    std::string_view rest;
-    if (StartsWithAnyCase(link, "http://")) rest = link.substr(7);
-    else if (StartsWithAnyCase(link, "https://")) rest = link.substr(8);
-    else return false;
-    std::string_view authority = rest.substr(0, rest.find_first_of("/?#\\"));
-    const size_t at = authority.rfind('@');
-    if (at != std::string_view::npos) authority.remove_prefix(at + 1);
-    return !authority.empty() && authority.front() != ':';
-}
-
 }  // namespace kestrap

@@ -31,11 +31,4 @@ void HoldTitle(std::string_view raw, bool utf8, std::string& held);
 std::string HeldLink(std::string_view raw, bool utf8);
 void HoldLink(std::string_view raw, bool utf8, std::string& held);
 
-// A stored date as held: the same length, with '<', '>', '&' and '"' replaced by '_'.
-std::string HeldDate(std::string_view date);
-
-// True for a link that begins with "http://" or "https://" (any case) and names a host:
-// the only links the program gives to the shell or writes as a live href.
-bool IsWebAddress(std::string_view link);
-
 }  // namespace kestrap

@@ -76,11 +76,12 @@ std::optional<size_t> FetchAhead::NextToStart() const {
 
 void FetchAhead::Work() {
     std::unique_lock guard(lock);
-    while (true) {
-        std::optional<size_t> next;
-        changed.wait(guard, stop, [&] { return ending || (next = NextToStart()).has_value(); });
-        if (ending || stop.stop_requested()) return;
-        RunFetch(*next, guard);
+    while (!ending && !stop.stop_requested()) {
+        if (const std::optional<size_t> next = NextToStart()) {
+            RunFetch(*next, guard);
+        } else {
+            changed.wait_for(guard, StopLook);
+        }
     }
 }
 
@@ -138,10 +139,11 @@ std::optional<std::string> FetchAhead::Take(size_t k) {
         if (stop.stop_requested()) return std::nullopt;
         RunFetch(index, guard);
     }
-    changed.wait(guard, stop, [&] { return fetch.stage == Stage::Done; });
-    if (fetch.stage == Stage::Waiting) return std::nullopt;  // stopped before it started
     // a fetch under way at the stop ends as its options let it
-    changed.wait(guard, [&] { return fetch.stage == Stage::Done; });
+    while (fetch.stage != Stage::Done) {
+        if (fetch.stage == Stage::Waiting && stop.stop_requested()) return std::nullopt;
+        changed.wait_for(guard, StopLook);
+    }
     ++nextJob;
     std::string answer = TakeAnswer(fetch);
     changed.notify_all();

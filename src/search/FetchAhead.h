@@ -13,7 +13,10 @@
 // it. An answer is let go when its last job has taken it (a shared answer kept for later
 // jobs counts until then).
 // Stop: once `stop` is requested no fetch starts; fetches under way go on until their
-// own options give them up.
+// own options give them up. Waits look at the token every few milliseconds instead of
+// registering a stop callback: with MinGW's standard library, taking a callback off a token
+// while another thread runs it can wait forever.
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -43,6 +46,9 @@ struct FetchLimits {
 
 class FetchAhead {
 public:
+    // how often a wait looks at the stop token
+    static constexpr std::chrono::milliseconds StopLook{20};
+
     FetchAhead(std::vector<FetchJob> jobs, FetchLimits limits = {}, std::stop_token stop = {});
     ~FetchAhead();  // waits for the fetches under way to return
     FetchAhead(const FetchAhead&) = delete;
@@ -86,7 +92,7 @@ private:
     std::vector<Host> hosts;
 
     mutable std::mutex lock;
-    std::condition_variable_any changed;
+    std::condition_variable changed;
     std::set<size_t> ready;  // fetches whose host is free and whose turn it is on that host
     size_t nextJob = 0;
     size_t heldBytes = 0;  // answers done with takers left, the run's next one included

@@ -1,6 +1,6 @@
 #include "store/ItemLink.h"
 
-#include "search/FeedText.h"
+#include "common/WebAddress.h"
 
 namespace kestrap {
 

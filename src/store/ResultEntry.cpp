@@ -6,37 +6,21 @@ namespace kestrap {
 
 namespace {
 
-constexpr std::string_view FieldSeparator = "||";
+constexpr size_t DateBytes = 10;
 
-}  // namespace
-
-std::string_view ResultField(std::string_view entry, int n) {
-    if (n < 1) return {};
-    size_t start = 0;
-    for (int field = 1; field < n; ++field) {
-        size_t separator = FindText(entry, FieldSeparator, start);
-        if (separator == std::string_view::npos) return {};
-        start = separator + FieldSeparator.size();
-    }
-    size_t end = FindText(entry, FieldSeparator, start);
-    if (end == std::string_view::npos) end = entry.size();
-    return StripBlanks(entry.substr(start, end - start));
-}
-
-bool IsTaggedNew(std::string_view entry) {
-    return ResultField(entry, 4) == "NEW";
-}
-
-void AppendEntryField(std::string& entry, std::string_view text) {
-    // the text between bars goes in whole: loading a full list passes every byte through here
+void AppendEntryField(std::string& out, std::string_view text) {
+    // the text between bars goes in whole: writing a full list passes every byte through here
+    bool afterBar = false;
     for (size_t bar = text.find('|'); bar != std::string_view::npos; bar = text.find('|')) {
-        entry.append(text.substr(0, bar));
-        if (!entry.empty() && entry.back() == '|') entry.push_back(' ');
-        entry.push_back('|');
+        if (bar == 0 && afterBar) out.push_back(' ');
+        out.append(text.substr(0, bar)).push_back('|');
+        afterBar = true;
         text.remove_prefix(bar + 1);
     }
-    entry.append(text);
+    out.append(text);
 }
+
+}  // namespace
 
 std::string EntryFieldText(std::string_view text) {
     std::string field;
@@ -45,18 +29,37 @@ std::string EntryFieldText(std::string_view text) {
     return field;
 }
 
-std::string NewEntryText(std::string_view date, std::string_view title, std::string_view link) {
-    std::string entry;
-    entry.reserve(date.size() + title.size() + link.size() + 16);
-    // a "||" inside a field would shift the link: the duplicate test, the double-click and
-    // the file would all read a piece of the title instead
-    AppendEntryField(entry, date);
-    entry.append(" || ");
-    AppendEntryField(entry, title);
-    entry.append(" || ");
-    AppendEntryField(entry, link);
-    entry.append(" || NEW");
-    return entry;
+std::string EntryLink(std::string_view link) {
+    // breaking bars up adds no space at either end, so stripping first is the same
+    return EntryFieldText(StripBlanks(link));
+}
+
+ResultEntry NewResultEntry(std::string_view date, std::string_view title, std::string_view link) {
+    return {std::string(date), std::string(title), EntryLink(link), true};
+}
+
+void AppendEntryText(std::string& out, const ResultEntry& entry) {
+    // the separators are set off by blanks, so a bar at a field's end or start never meets
+    // another across them
+    AppendEntryField(out, entry.date);
+    out.append(" || ");
+    AppendEntryField(out, entry.title);
+    out.append(" || ");
+    AppendEntryField(out, entry.link);
+    if (entry.isNew) out.append(" || NEW");
+}
+
+std::string EntryText(const ResultEntry& entry) {
+    std::string text;
+    text.reserve(entry.date.size() + entry.title.size() + entry.link.size() + 16);
+    AppendEntryText(text, entry);
+    return text;
+}
+
+std::string EntryTextDate(const ResultEntry& entry) {
+    std::string date = EntryFieldText(std::string_view(entry.date).substr(0, DateBytes));
+    if (date.size() >= DateBytes) return date.substr(0, DateBytes);
+    return EntryText(entry).substr(0, DateBytes);
 }
 
 }  // namespace kestrap

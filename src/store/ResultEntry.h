@@ -1,5 +1,6 @@
 #pragma once
-// Result entries: one ad as one text "date || title || link[ || NEW]"; the link is its identity.
+// Result entries: one ad as a value; its link is its identity. The text the list box shows
+// ("date || title || link[ || NEW]") is made from the value where it is needed.
 #include <string>
 #include <string_view>
 
@@ -7,14 +8,34 @@ namespace kestrap {
 
 constexpr int MaxResults = 10000;
 
-// Field n (from 1) of an entry split at "||", blanks stripped; empty beyond the last.
-std::string_view ResultField(std::string_view entry, int n);
-bool IsTaggedNew(std::string_view entry);
-// A feed text as an entry field holds it: every "||" inside is broken up ("| |"), so that
-// the field keeps its place when the entry is split.
-std::string EntryFieldText(std::string_view text);
-void AppendEntryField(std::string& entry, std::string_view text);
+struct ResultEntry {
+    std::string date;   // YYYY-MM-DD as held; from a hand-edited file, any first ten bytes
+    std::string title;  // as read
+    std::string link;   // as EntryLink makes it
+    bool isNew = false;
+
+    bool operator==(const ResultEntry&) const = default;
+};
+
+// A link as an entry holds it and the list compares it: every "||" broken up ("| |") and
+// spaces stripped from both ends. Written so to the results file and read back the same,
+// it keeps an ad the same ad from one start to the next.
+std::string EntryLink(std::string_view link);
+
 // The entry a search adds for an ad, tagged NEW.
-std::string NewEntryText(std::string_view date, std::string_view title, std::string_view link);
+ResultEntry NewResultEntry(std::string_view date, std::string_view title, std::string_view link);
+
+// The entry's text "date || title || link[ || NEW]", every "||" inside a field broken up
+// so that no field runs into the next: what the list box shows, and the key of the sort.
+std::string EntryText(const ResultEntry& entry);
+void AppendEntryText(std::string& out, const ResultEntry& entry);
+
+// A field as the entry's text holds it: "||" broken up.
+std::string EntryFieldText(std::string_view text);
+
+// The first ten bytes of the entry's text: its date, and for a date shorter than that (a
+// hand-edited file) the separator and what follows. Pruning and the file's date headings
+// go by it.
+std::string EntryTextDate(const ResultEntry& entry);
 
 }  // namespace kestrap

@@ -1,8 +1,8 @@
 #include "store/ResultsFile.h"
 
+#include "common/DateText.h"
 #include "common/Text.h"
-#include "search/Dates.h"
-#include "search/FeedText.h"
+#include "platform/Clock.h"
 #include "store/ItemLink.h"
 #include "store/ResultEntry.h"
 #include "store/ResultsList.h"
@@ -14,8 +14,8 @@ constexpr std::string_view LineEnd = "\r\n";
 
 // inert whatever the list holds (a date read from a hand-edited file, say): it is written
 // before the item's href and into its heading
-std::string StoredDate(std::string_view entry) {
-    return HeldDate(entry.substr(0, 10));
+std::string StoredDate(const ResultEntry& entry) {
+    return HeldDate(EntryTextDate(entry));
 }
 
 // A line break inside a title or link would split its item line, and the reader would then
@@ -30,23 +30,25 @@ void AppendOnOneLine(std::string& out, std::string_view text) {
     out.append(text.substr(from));
 }
 
-void AppendDateHeading(std::string& out, std::string_view entry) {
+void AppendDateHeading(std::string& out, std::string_view storedDate) {
     out.append("<h3>");
-    AppendOnOneLine(out, DayHeading(StoredDate(entry)));
+    AppendOnOneLine(out, DayHeading(storedDate));
     out.append("</h3>").append(LineEnd);
 }
 
-void AppendItem(std::string& out, std::string_view entry) {
+void AppendItem(std::string& out, std::string_view storedDate, const ResultEntry& entry) {
     out.append("<li>");
-    AppendOnOneLine(out, StoredDate(entry));
+    AppendOnOneLine(out, storedDate);
     out.append(" <a href=\"");
-    const std::string_view link = ResultField(entry, 3);
-    out.append(ItemHrefPrefix(link));
-    AppendOnOneLine(out, link);
+    out.append(ItemHrefPrefix(entry.link));
+    AppendOnOneLine(out, entry.link);
     out.append("\">");
-    AppendOnOneLine(out, ResultField(entry, 2));
+    // the title as the entry's text shows it, bars broken up: files written before entries
+    // were values hold it so, and a reader of the file may rely on it
+    if (entry.title.find('|') == std::string::npos) AppendOnOneLine(out, StripBlanks(entry.title));
+    else AppendOnOneLine(out, StripBlanks(EntryFieldText(entry.title)));
     out.append("</a>");
-    if (IsTaggedNew(entry)) out.append(" <b>NEW</b>");
+    if (entry.isNew) out.append(" <b>NEW</b>");
     out.append("</li>").append(LineEnd);
 }
 
@@ -69,37 +71,38 @@ bool ItemIsNew(std::string_view item) {
 }
 
 // Fills `entry` (reused from line to line, so that reading allocates little).
-void EntryOfItem(std::string_view item, std::string& entry) {
-    // bars inside a field (a hand-edited file, say) must not shift the link
-    entry.clear();
-    AppendEntryField(entry, item.substr(0, 10));
-    entry.append(" || ");
-    AppendEntryField(entry, StripBlanks(TextBetween(item, ">", "<")));
-    entry.append(" || ");
-    AppendEntryField(entry, LinkOfItemHref(StripBlanks(TextBetween(item, "\"", "\""))));
+void EntryOfItem(std::string_view item, ResultEntry& entry) {
+    entry.date.assign(item.substr(0, 10));
+    entry.title.assign(StripBlanks(TextBetween(item, ">", "<")));
+    const std::string_view link = StripBlanks(LinkOfItemHref(StripBlanks(TextBetween(item, "\"", "\""))));
+    // as EntryLink makes it, in the reused string unless the link holds a bar
+    if (link.find('|') == std::string_view::npos) entry.link.assign(link);
+    else entry.link = EntryLink(link);
 }
 
 }  // namespace
 
 std::string ResultsFileText(const ResultsList& results, const Clock& clock) {
     std::string out;
-    out.append("<h3>Kestrap build for ").append(LocalDateText(clock));
-    out.append(" at ").append(LocalTimeText(clock)).append("</h3>").append(LineEnd);
-    // entries are read in place: a copy of the list would cost an allocation per entry
+    const LocalTime now = clock.Now();
+    out.append("<h3>Kestrap build for ").append(LocalDateText(now));
+    out.append(" at ").append(LocalTimeText(now)).append("</h3>").append(LineEnd);
+    // entries are read in place: a copy of the list would cost allocations per entry
     std::string previousDate;
     bool first = true;
-    results.ForEachEntry([&](std::string_view entry) {
+    results.ForEachEntry([&](const ResultEntry& entry) {
+        const std::string date = StoredDate(entry);
         if (first) {
-            AppendDateHeading(out, entry);
+            AppendDateHeading(out, date);
             out.append("<ul>").append(LineEnd);
-        } else if (StoredDate(entry) != previousDate) {
+        } else if (date != previousDate) {
             out.append("</ul>").append(LineEnd);
-            AppendDateHeading(out, entry);
+            AppendDateHeading(out, date);
             out.append("<ul>").append(LineEnd);
         }
         first = false;
-        previousDate.assign(StoredDate(entry));
-        AppendItem(out, entry);
+        AppendItem(out, date, entry);
+        previousDate = date;
     });
     if (first) out.append("<ul>").append(LineEnd);
     out.append("</ul>").append(LineEnd);
@@ -116,12 +119,12 @@ std::string ResultsFileNameWithEnding(std::string_view name) {
 }
 
 int ReadResultsFileEntries(std::string_view bytes,
-                           const std::function<bool(std::string_view entry)>& add,
+                           const std::function<bool(const ResultEntry& entry)>& add,
                            NewMarks marks) {
     int leftOut = 0;
     std::string_view line;
     std::string_view item;
-    std::string entry;
+    ResultEntry entry;
     while (NextLine(bytes, line)) {
         if (!ItemOfLine(line, item)) continue;
         if (leftOut > 0) {
@@ -129,7 +132,7 @@ int ReadResultsFileEntries(std::string_view bytes,
             continue;
         }
         EntryOfItem(item, entry);
-        if (marks == NewMarks::Keep && ItemIsNew(item)) entry.append(" || NEW");
+        entry.isNew = marks == NewMarks::Keep && ItemIsNew(item);
         if (!add(entry)) ++leftOut;
     }
     return leftOut;

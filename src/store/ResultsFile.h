@@ -9,6 +9,7 @@ namespace kestrap {
 
 class Clock;
 class ResultsList;
+struct ResultEntry;
 
 // 10,000 entries take a few MiB; a file far beyond that is read only this far
 constexpr size_t MaxResultsFileBytes = size_t{64} << 20;
@@ -27,7 +28,7 @@ enum class NewMarks { Drop, Keep };
 // Hands the entry of every "<li>" line to `add`, which answers false when the list is full;
 // returns how many entries did not fit.
 int ReadResultsFileEntries(std::string_view bytes,
-                           const std::function<bool(std::string_view entry)>& add,
+                           const std::function<bool(const ResultEntry& entry)>& add,
                            NewMarks marks = NewMarks::Drop);
 
 }  // namespace kestrap

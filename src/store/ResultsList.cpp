@@ -1,8 +1,8 @@
 #include "store/ResultsList.h"
 
 #include <algorithm>
-
-#include "store/ResultEntry.h"
+#include <numeric>
+#include <string>
 
 namespace kestrap {
 
@@ -16,46 +16,94 @@ bool ResultsList::ContainsLink(std::string_view link) const {
     return links_.Contains(link);
 }
 
-bool ResultsList::Append(std::string_view entry) {
+bool ResultsList::Add(ResultEntry entry) {
     std::lock_guard guard(lock_);
     if (entries_.size() >= static_cast<size_t>(MaxResults)) return false;
-    IndexLink(entry);
-    entries_.emplace_back(entry);
+    entries_.push_back(std::move(entry));
+    Index(entries_.size() - 1);
     return true;
+}
+
+bool ResultsList::AddAsLastRow(ResultEntry entry) {
+    std::lock_guard guard(lock_);
+    if (entries_.size() >= static_cast<size_t>(MaxResults)) return false;
+    entries_.push_back(std::move(entry));
+    Index(entries_.size() - 1);
+    rows_.push_back(entries_.size() - 1);
+    return true;
+}
+
+bool ResultsList::ShowAtTop(const ResultEntry& entry) {
+    std::lock_guard guard(lock_);
+    const size_t place = links_.Find(entry.link);
+    if (place == LinkSet::None || entries_[place] != entry) return false;
+    rows_.insert(rows_.begin(), place);
+    return true;
+}
+
+void ResultsList::ShowInListOrder() {
+    std::lock_guard guard(lock_);
+    rows_.resize(entries_.size());
+    std::iota(rows_.begin(), rows_.end(), size_t{0});
+}
+
+std::optional<ResultEntry> ResultsList::EntryAtRow(int row) const {
+    std::lock_guard guard(lock_);
+    if (row < 0 || static_cast<size_t>(row) >= rows_.size()) return std::nullopt;
+    return entries_[rows_[static_cast<size_t>(row)]];
 }
 
 void ResultsList::Clear() {
     std::lock_guard guard(lock_);
     entries_.clear();
     links_.Clear();
+    rows_.clear();
 }
 
-std::vector<std::string> ResultsList::Entries() const {
+std::vector<ResultEntry> ResultsList::Entries() const {
     std::lock_guard guard(lock_);
     return entries_;
 }
 
-void ResultsList::ForEachEntry(const std::function<void(std::string_view)>& visit) const {
+void ResultsList::ForEachEntry(const std::function<void(const ResultEntry&)>& visit) const {
     std::lock_guard guard(lock_);
-    for (const std::string& entry : entries_) visit(entry);
+    for (const ResultEntry& entry : entries_) visit(entry);
 }
 
-void ResultsList::Replace(std::vector<std::string> entries) {
+void ResultsList::Replace(std::vector<ResultEntry> entries) {
     if (entries.size() > static_cast<size_t>(MaxResults)) entries.resize(MaxResults);
     std::lock_guard guard(lock_);
     entries_ = std::move(entries);
     links_.Clear();
-    for (const auto& entry : entries_) IndexLink(entry);
+    for (size_t place = 0; place < entries_.size(); ++place) Index(place);
+    rows_.resize(entries_.size());
+    std::iota(rows_.begin(), rows_.end(), size_t{0});
 }
 
 void ResultsList::SortDescending() {
     std::lock_guard guard(lock_);
+    std::vector<std::string> texts;
+    texts.reserve(entries_.size());
+    for (const ResultEntry& entry : entries_) texts.push_back(EntryText(entry));
+    std::vector<size_t> order(entries_.size());
+    std::iota(order.begin(), order.end(), size_t{0});
     // std::string compares bytes as unsigned, and a prefix sorts below the longer text
-    std::sort(entries_.begin(), entries_.end(), std::greater<>());
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return texts[a] > texts[b]; });
+
+    std::vector<ResultEntry> sorted;
+    sorted.reserve(entries_.size());
+    std::vector<size_t> newPlaces(entries_.size());
+    for (size_t place = 0; place < order.size(); ++place) {
+        sorted.push_back(std::move(entries_[order[place]]));
+        newPlaces[order[place]] = place;
+    }
+    entries_ = std::move(sorted);
+    links_.Renumber(newPlaces);
+    for (size_t& row : rows_) row = newPlaces[row];
 }
 
-void ResultsList::IndexLink(std::string_view entry) {
-    links_.Insert(ResultField(entry, 3));
+void ResultsList::Index(size_t place) {
+    links_.Insert(entries_[place].link, place);
 }
 
 }  // namespace kestrap

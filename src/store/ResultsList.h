@@ -1,37 +1,59 @@
 #pragma once
-// Storage of the results list: entry texts in order, with the set of their stripped links
-// so that a link is found without a scan. Guarded by its own lock.
+// Storage of the results list: entries in order, the set of their links so that a link is
+// found without a scan, and which entry each row of the list box shows. Guarded by its own
+// lock: the window's thread reads it while a search adds to it.
+//
+// The rows follow the box, not the list: a search adds its entries at the end of the list
+// but shows them at the top of the box, and sorting reorders the list without touching the
+// box. So the rows change only with the box (ShowAtTop, AddAsLastRow, ShowInListOrder,
+// Clear), on the window's thread, and a sort carries each row along with its entry.
+#include <cstddef>
 #include <functional>
 #include <mutex>
-#include <string>
+#include <optional>
 #include <string_view>
 #include <vector>
 
 #include "store/LinkSet.h"
+#include "store/ResultEntry.h"
 
 namespace kestrap {
 
 class ResultsList {
 public:
     int Count() const;
-    // true when some entry's stripped link field equals `link` byte for byte
+    // true when some entry's link equals `link` (as EntryLink makes it) byte for byte
     bool ContainsLink(std::string_view link) const;
-    bool Append(std::string_view entry);  // false when MaxResults entries are held
-    void Clear();
-    std::vector<std::string> Entries() const;  // a copy, in list order
+    // Adds an entry at the end of the list, in no row yet; false when MaxResults are held.
+    bool Add(ResultEntry entry);
+    // Adds an entry at the end of the list and shows it in a new last row; false when full.
+    bool AddAsLastRow(ResultEntry entry);
+    // A new first row shows the entry added last with the link of `entry`; false (and no
+    // row) unless that entry equals `entry`.
+    bool ShowAtTop(const ResultEntry& entry);
+    // The rows show the whole list in list order (the box was refilled so).
+    void ShowInListOrder();
+    // the entry shown in `row` (from 0); none for a row the list does not know
+    std::optional<ResultEntry> EntryAtRow(int row) const;
+    void Clear();  // entries and rows
+    std::vector<ResultEntry> Entries() const;  // a copy, in list order
     // Calls `visit` with each entry in list order while the lock is held: `visit` must not
     // touch this list, nor call the window (the worker waits on the UI thread there).
-    void ForEachEntry(const std::function<void(std::string_view)>& visit) const;
-    // after pruning; entries past MaxResults are left out
-    void Replace(std::vector<std::string> entries);
-    void SortDescending();  // byte-wise on the whole entry text
+    void ForEachEntry(const std::function<void(const ResultEntry&)>& visit) const;
+    // after pruning: the rows show the new entries in list order; entries past MaxResults
+    // are left out
+    void Replace(std::vector<ResultEntry> entries);
+    // Newest first: descending, byte-wise, on each entry's whole text (EntryText). The rows
+    // keep showing the entries they showed.
+    void SortDescending();
 
 private:
-    void IndexLink(std::string_view entry);  // lock held
+    void Index(size_t place);  // lock held
 
     mutable std::mutex lock_;
-    std::vector<std::string> entries_;
+    std::vector<ResultEntry> entries_;
     LinkSet links_;
+    std::vector<size_t> rows_;  // the place in entries_ of each row's entry
 };
 
 }  // namespace kestrap

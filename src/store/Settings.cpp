@@ -1,7 +1,8 @@
 #include "store/Settings.h"
 
+#include "common/DateText.h"
 #include "common/Text.h"
-#include "search/Dates.h"
+#include "platform/Clock.h"
 
 namespace kestrap {
 namespace {
@@ -51,8 +52,9 @@ int DialogUnitsOf(std::string_view value) {
 
 std::string SettingsFileText(const SettingsValues& values, const Clock& clock) {
     std::string text;
-    text.append("lastrun: ").append(LocalDateText(clock)).append(" ");
-    text.append(LocalTimeText(clock)).append("\r\n");
+    const LocalTime now = clock.Now();
+    text.append("lastrun: ").append(LocalDateText(now)).append(" ");
+    text.append(LocalTimeText(now)).append("\r\n");
     text.append("recent: ").append(values.recentFiles).append("\r\n");
     text.append("results: ")
         .append(values.resultsFile.empty() ? std::string(DefaultResultsFile) : values.resultsFile)

@@ -3,7 +3,8 @@ grace, then gives the fetch up, and asks nothing more."""
 import time
 
 from feedserver import craigslist
-from harness import CITIES, SEARCH, STATUS3, TERMS, Scenario, wait_until
+from harness import (CITIES, SEARCH, STATUS3, TERMS, Scenario, wait_until,
+                     wait_until_first_pair_waits)
 
 SFBAY_BIKE = craigslist("sfbay.craigslist.org", "sss", "bike")
 BOSTON_BIKE = craigslist("boston.craigslist.org", "sss", "bike")
@@ -23,9 +24,10 @@ class StopTest(Scenario):
         # boston's feed is fetched ahead, before the press
         self.assertIsNotNone(self.server.wait_for_request(*BOSTON_BIKE, 15))
         asked_before = len(self.feed_requests())
+        wait_until_first_pair_waits(p)
 
         pressed = time.monotonic()
-        p.click(SEARCH)
+        p.click(SEARCH, handled=True)
         wait_until(lambda: p.text(STATUS3) == "Search aborted.", 10, "the abort")
         self.assertLess(time.monotonic() - pressed, 3.0)
         self.assertEqual(p.status()[1:], ["Searching in sfbay for bike (sss)...", "Search aborted."])

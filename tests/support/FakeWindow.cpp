@@ -112,11 +112,10 @@ void FakeWindow::ListReset() {
     Record([&] { return std::string("ListReset"); });
 }
 
-std::string FakeWindow::ListSelectedText() {
+int FakeWindow::ListSelectedIndex() {
     std::lock_guard guard(lock_);
-    Record([&] { return std::string("ListSelectedText"); });
-    if (listSelected_ < 0 || listSelected_ >= static_cast<int>(listItems_.size())) return {};
-    return listItems_[listSelected_];
+    Record([&] { return std::string("ListSelectedIndex"); });
+    return listSelected_ >= 0 && listSelected_ < static_cast<int>(listItems_.size()) ? listSelected_ : -1;
 }
 
 int FakeWindow::ComboCount() {

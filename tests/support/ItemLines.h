@@ -3,7 +3,7 @@
 // own tags, and an href that is a web address or inert (a place in the page itself).
 #include <string_view>
 
-#include "search/FeedText.h"
+#include "common/WebAddress.h"
 
 namespace kestrap {
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "FakeWindow.h"
+#include "StoreFixture.h"
 #include "TempFolder.h"
 #include "app/Commands.h"
 #include "app/State.h"
@@ -15,8 +16,8 @@ protected:
     void SetUp() override {
         TempFolderTest::SetUp();
         state.programFolder = temp.Path();
-        ASSERT_TRUE(AppendLoadedResult(state, window, "2001-01-01 || very old || http://a/1"));
-        ASSERT_TRUE(AppendLoadedResult(state, window, "2999-01-01 || future || http://a/2"));
+        ASSERT_TRUE(AppendLoadedResult(state, window, OldEntry("2001-01-01", "very old", "http://a/1")));
+        ASSERT_TRUE(AppendLoadedResult(state, window, OldEntry("2999-01-01", "future", "http://a/2")));
     }
     AppState state;
     FakeWindow window;

@@ -52,10 +52,12 @@ protected:
         return names;
     }
     std::vector<std::string> EntriesWithoutTags() const {
-        std::vector<std::string> entries = state.results.Entries();
-        for (auto& entry : entries)
-            if (IsTaggedNew(entry)) entry.resize(entry.size() - std::string_view(" || NEW").size());
-        return entries;
+        std::vector<std::string> texts;
+        for (ResultEntry entry : state.results.Entries()) {
+            entry.isNew = false;
+            texts.push_back(EntryText(entry));
+        }
+        return texts;
     }
 };
 
@@ -85,7 +87,7 @@ TEST_F(Faults, NulAndHighBytesSurviveTheRunASaveAndALoad) {
     SaveCommand(state, window);
     EXPECT_TRUE(window.Asks().empty());
     LoadCommand(state, window);
-    std::vector<std::string> loaded = state.results.Entries();
+    std::vector<std::string> loaded = EntryTexts(state.results.Entries());
     std::vector<std::string> expected = found;
     std::sort(loaded.begin(), loaded.end());
     std::sort(expected.begin(), expected.end());
@@ -102,9 +104,9 @@ TEST_F(Faults, AMegabyteTitleIsCutAndItsAdStaysOneAd) {
 
     SearchToEnd("boston", "bike");
     ASSERT_EQ(state.results.Count(), 1);
-    const std::string entry = state.results.Entries()[0];
-    EXPECT_EQ(ResultField(entry, 2), std::string(MaxFieldBytes, 'T'));
-    EXPECT_EQ(ResultField(entry, 3), "http://x/big");
+    const ResultEntry entry = state.results.Entries()[0];
+    EXPECT_EQ(entry.title, std::string(MaxFieldBytes, 'T'));
+    EXPECT_EQ(entry.link, "http://x/big");
     ASSERT_EQ(window.ListItems().size(), 1u);
     EXPECT_LE(window.ListItems()[0].size(), 511u);
 
@@ -137,9 +139,9 @@ TEST_F(Faults, BarsInATitleOrBlanksAroundALinkMakeNoDuplicates) {
     SearchToEnd("boston", "bike");
     EXPECT_EQ(Said("Searching in boston for bike (sss)... found 4 items, 3 are new."), 1);
     ASSERT_EQ(state.results.Count(), 3);
-    const std::string entry = state.results.Entries()[0];
-    EXPECT_EQ(ResultField(entry, 3), "http://x/1");
-    EXPECT_TRUE(IsTaggedNew(entry));
+    const ResultEntry entry = state.results.Entries()[0];
+    EXPECT_EQ(entry.link, "http://x/1");
+    EXPECT_TRUE(entry.isNew);
 
     // the same ads again, in this run and after a save and a load
     SearchToEnd("boston", "bike");
@@ -160,7 +162,7 @@ TEST_F(Faults, AResultsFileWhoseTitlesHoldBarsKeepsItsLinks) {
     EXPECT_TRUE(FindResultByLink(state, "http://x/1"));
     EXPECT_TRUE(FindResultByLink(state, "http://x/2"));
     window.SelectListItem(0);
-    OpenResultLink(window);
+    OpenResultLink(state, window);
     EXPECT_EQ(window.Opened(), std::vector<std::string>{"http://x/1"});
 }
 
@@ -170,7 +172,7 @@ class FaultyDisk : public Faults {
 protected:
     // a first Save that worked, then a search that found more
     void SaveOnceThenFindMore(int more) {
-        ASSERT_TRUE(AddNewResult(state, window, "2008-03-04", "first", "http://a/1"));
+        ASSERT_TRUE(AddNewResult(state, window, NewEntry("2008-03-04", "first", "http://a/1")));
         window.SetText(IDC_CITIES, "boston\r\n");
         window.SetText(IDC_TERMS, "bike\r\n");
         window.TypeResultsFileName("kept.html");
@@ -180,8 +182,8 @@ protected:
         oldSettings = temp.Read("kestrap.ini");
         ASSERT_NE(oldResults.find("http://a/1"), std::string::npos);
         for (int i = 0; i < more; ++i)
-            ASSERT_TRUE(AddNewResult(state, window, "2008-03-05", std::string(100, 'n'),
-                                     "http://b/" + std::to_string(i)));
+            ASSERT_TRUE(AddNewResult(state, window, NewEntry("2008-03-05", std::string(100, 'n'),
+                                                             "http://b/" + std::to_string(i))));
         window.ClearCalls();
         openedBefore = window.Opened().size();
     }
@@ -265,7 +267,7 @@ TEST_F(FaultyDisk, AVanishedProgramFolderIsReportedOnSaveAndOnClose) {
 // --- the window during a run ---------------------------------------------------------------
 
 TEST_F(Faults, CommandsDuringARunAreRefusedAndACloseLeavesWholeFiles) {
-    ASSERT_TRUE(AppendLoadedResult(state, window, "2001-01-01 || very old || http://old/1"));
+    ASSERT_TRUE(AppendLoadedResult(state, window, OldEntry("2001-01-01", "very old", "http://old/1")));
     temp.Write("kestrap.html", "untouched");
     const Script slow = {{ScriptStep::Pause, "", 400ms}, {ScriptStep::Send, Feed({{"t", "http://x/1"}})}};
     LoopbackServer server(slow);

@@ -12,6 +12,7 @@
 #include "FeedFixtures.h"
 #include "LoopbackServer.h"
 #include "StoreFixture.h"
+#include "common/DateText.h"
 #include "common/Text.h"
 #include "run/SearchPairs.h"
 

@@ -7,6 +7,7 @@
 
 #include "ItemLines.h"
 #include "StoreFixture.h"
+#include "common/DateText.h"
 #include "common/Text.h"
 #include "search/Feed.h"
 #include "app/FileSteps.h"
@@ -141,9 +142,8 @@ TEST_F(FeedTextRoundTrip, SavedAdsAreKnownAfterALoadAndTheFileIsInert) {
     ASSERT_EQ(ScanFeed(Answer(Utf8Declaration, ads), "boston.craigslist.org", store),
               static_cast<int>(ads.size()));
     for (const FeedItem& item : store.items) {
-        const std::string link = EntryFieldText(item.link);  // as a search adds it
-        if (!FindResultByLink(state, link))
-            AddNewResult(state, window, item.date, item.title, link);
+        if (!FindResultByLink(state, item.link))
+            AddNewResult(state, window, NewResultEntry(item.date, item.title, item.link));
     }
     ASSERT_TRUE(SaveResultsFile(state, temp.File("round.html")));
 
@@ -163,7 +163,7 @@ TEST_F(FeedTextRoundTrip, SavedAdsAreKnownAfterALoadAndTheFileIsInert) {
     LoadResultsFile(loaded, window, "round.html");
     EXPECT_EQ(loaded.results.Entries().size(), state.results.Entries().size());
     for (const FeedItem& item : store.items)
-        EXPECT_TRUE(FindResultByLink(loaded, EntryFieldText(item.link))) << item.link;
+        EXPECT_TRUE(FindResultByLink(loaded, item.link)) << item.link;
     // and the loaded list is written again byte for byte, but for the NEW tags
     std::string untagged = text;
     for (size_t at; (at = untagged.find(" <b>NEW</b>")) != std::string::npos;)

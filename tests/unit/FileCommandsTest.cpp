@@ -18,8 +18,8 @@ class FileCommandsTest : public StoreTest {
 protected:
     // a search has found something: Save may go ahead
     void FindSomething() {
-        ASSERT_TRUE(AddNewResult(state, window, "2008-03-04", "older", "http://a/1"));
-        ASSERT_TRUE(AddNewResult(state, window, "2008-03-05", "newer", "http://a/2"));
+        ASSERT_TRUE(AddNewResult(state, window, NewEntry("2008-03-04", "older", "http://a/1")));
+        ASSERT_TRUE(AddNewResult(state, window, NewEntry("2008-03-05", "newer", "http://a/2")));
         window.SetText(IDC_CITIES, "boston\r\n");
         window.SetText(IDC_TERMS, "bike\r\n");
     }
@@ -93,7 +93,7 @@ TEST_F(FileCommandsTest, OverlongNamesAreRefused) {
 }
 
 TEST_F(FileCommandsTest, SaveBeforeASearchFoundAnythingIsRefused) {
-    state.results.Append(OldEntry("2008-01-01", "loaded", "http://a"));
+    state.results.Add(OldEntry("2008-01-01", "loaded", "http://a"));
     SaveCommand(state, window);
     ASSERT_EQ(window.Asks().size(), 1u);
     EXPECT_EQ(window.Asks()[0].text, "You haven't found anything to save!");
@@ -110,8 +110,8 @@ TEST_F(FileCommandsTest, SaveWritesListsResultsAndSettingsThenOpensTheFile) {
     EXPECT_EQ(temp.Read("my.trm"), "bike\r\n");
     std::string file = temp.Read("my.results.html");
     EXPECT_LT(file.find("http://a/2"), file.find("http://a/1"));  // newest first in the file
-    EXPECT_EQ(window.ListItems()[0], NewEntry("2008-03-05", "newer", "http://a/2"));
-    EXPECT_EQ(window.ListItems()[1], NewEntry("2008-03-04", "older", "http://a/1"));
+    EXPECT_EQ(window.ListItems()[0], EntryText(NewEntry("2008-03-05", "newer", "http://a/2")));
+    EXPECT_EQ(window.ListItems()[1], EntryText(NewEntry("2008-03-04", "older", "http://a/1")));
     EXPECT_NE(temp.Read("kestrap.ini").find("results: my.results.html\r\n"), std::string::npos);
     EXPECT_EQ(state.recentFiles, "my.results.html,");
     EXPECT_EQ(state.unsavedResults, 0);
@@ -193,7 +193,7 @@ TEST_F(FileCommandsTest, AMissingResultsFileIsReplacedWithoutAsking) {
     FindSomething();
     window.TypeResultsFileName("gone");
     LoadCommand(state, window);
-    ASSERT_TRUE(AddNewResult(state, window, "2008-03-06", "new", "http://a/3"));
+    ASSERT_TRUE(AddNewResult(state, window, NewEntry("2008-03-06", "new", "http://a/3")));
     SaveCommand(state, window);
     EXPECT_TRUE(window.Asks().empty());
     EXPECT_TRUE(temp.Exists("gone.html"));

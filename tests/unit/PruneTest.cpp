@@ -4,7 +4,7 @@
 
 #include "StoreFixture.h"
 #include "app/Commands.h"
-#include "search/Prune.h"
+#include "store/Prune.h"
 
 namespace kestrap {
 namespace {
@@ -26,16 +26,16 @@ TEST_F(PruneTest, RemovesEntriesBeforeTheCutoffAndRefillsNewestFirst) {
                               OldEntry("2009-01-10", "a", "http://a/3"),
                               OldEntry("-00-00", "malformed", "http://a/4"),
                               OldEntry("2009-01-10", "b", "http://a/5")}) {
-        state.results.Append(entry);
+        state.results.Add(entry);
     }
     state.unsavedResults = 0;
     PruneOldResults(state, window);
 
-    std::vector<std::string> expected = {OldEntry("2009-01-10", "b", "http://a/5"),
+    std::vector<ResultEntry> expected = {OldEntry("2009-01-10", "b", "http://a/5"),
                                          OldEntry("2009-01-10", "a", "http://a/3"),
                                          NewEntry("2008-11-15", "on the cutoff", "http://a/2")};
     EXPECT_EQ(state.results.Entries(), expected);
-    EXPECT_EQ(window.ListItems(), expected);
+    EXPECT_EQ(window.ListItems(), EntryTexts(expected));
     EXPECT_FALSE(state.results.ContainsLink("http://a/1"));
     ASSERT_EQ(window.Asks().size(), 1u);
     EXPECT_EQ(window.Asks()[0].text,
@@ -47,8 +47,8 @@ TEST_F(PruneTest, RemovesEntriesBeforeTheCutoffAndRefillsNewestFirst) {
 
 TEST_F(PruneTest, NothingOldLeavesListAndBoxAlone) {
     clock.Set({2009, 4, 30, 0, 0, 0});  // cutoff 2009-02-30
-    state.results.Append(OldEntry("2009-02-30", "a", "http://a/1"));
-    state.results.Append(OldEntry("2009-03-01", "b", "http://a/2"));
+    state.results.Add(OldEntry("2009-02-30", "a", "http://a/1"));
+    state.results.Add(OldEntry("2009-03-01", "b", "http://a/2"));
     window.ListAppend("shown in its own order");
     PruneOldResults(state, window);
     EXPECT_EQ(state.results.Entries()[0], OldEntry("2009-02-30", "a", "http://a/1"));

@@ -20,9 +20,11 @@ constexpr std::string_view Heading = "<h3>Kestrap build for 01-15-2009 at 14:05:
 TEST_F(ResultsFileTest, GroupsByDateNewestFirstWithExactBytes) {
     EXPECT_EQ(ResultsFileText(state.results, clock), std::string(Heading) + "<ul>\r\n</ul>\r\n");
 
-    state.results.Append(NewEntry("2008-03-05", "Red bike", "http://a/1.html"));
-    state.results.Append(OldEntry("2008-03-05", "Sofa &amp; chair", "http://a/2.html"));
-    state.results.Append(OldEntry("2008-03-04", "", "http://a/3.html"));
+    state.results.Add(NewEntry("2008-03-05", "Red bike", "http://a/1.html"));
+    state.results.Add(OldEntry("2008-03-05", "Sofa &amp; chair", "http://a/2.html"));
+    state.results.Add(OldEntry("2008-03-04", "", "http://a/3.html"));
+    // bars are written broken up, as the entry's text shows them
+    state.results.Add(OldEntry("2008-03-04", " a || b ", "http://a/4||5"));
     EXPECT_EQ(ResultsFileText(state.results, clock),
               std::string(Heading) +
                   "<h3>March 5, 2008</h3>\r\n"
@@ -33,25 +35,26 @@ TEST_F(ResultsFileTest, GroupsByDateNewestFirstWithExactBytes) {
                   "<h3>March 4, 2008</h3>\r\n"
                   "<ul>\r\n"
                   "<li>2008-03-04 <a href=\"http://a/3.html\"></a></li>\r\n"
+                  "<li>2008-03-04 <a href=\"http://a/4| |5\">a | | b</a></li>\r\n"
                   "</ul>\r\n");
 }
 
 TEST_F(ResultsFileTest, SavedEntriesLoadBackInOrderWithoutNewTagsAndWithEveryByte) {
     std::string title("a\x1a" "b\0c\xa5\xff", 7);  // Ctrl-Z is title text here
-    state.results.Append(NewEntry("2008-03-05", title, "http://a/1"));
-    state.results.Append(OldEntry("2008-03-05", "two\r\nlines", "http://a/2"));
-    state.results.Append(OldEntry("2008-03-04", "last", "http://a/3"));
+    state.results.Add(NewEntry("2008-03-05", title, "http://a/1"));
+    state.results.Add(OldEntry("2008-03-05", "two\r\nlines", "http://a/2"));
+    state.results.Add(OldEntry("2008-03-04", "last", "http://a/3"));
     ASSERT_TRUE(SaveResultsFile(state, temp.File("my.results.html")));
     temp.Write("my.trm", "bike\r\n");
 
     AppState loaded;
     loaded.programFolder = temp.Path();
     LoadResultsFile(loaded, window, "my.results.html");
-    std::vector<std::string> expected = {OldEntry("2008-03-05", title, "http://a/1"),
+    std::vector<ResultEntry> expected = {OldEntry("2008-03-05", title, "http://a/1"),
                                          OldEntry("2008-03-05", "two  lines", "http://a/2"),
                                          OldEntry("2008-03-04", "last", "http://a/3")};
     EXPECT_EQ(loaded.results.Entries(), expected);
-    EXPECT_EQ(window.ListItems(), expected);
+    EXPECT_EQ(window.ListItems(), EntryTexts(expected));
     EXPECT_EQ(window.Text(IDC_TERMS), "bike\r\n");
 }
 
@@ -63,17 +66,17 @@ TEST_F(ResultsFileTest, NewMarksAreKeptOnlyWhenAsked) {
         "<li>2008-03-05 <a href=\"http://a/3\">three <b>NEW</b></a></li>\r\n"
         "<li>2008-03-05 <a href=\"http://a/4\">four</a> <b>NEW</b> sold</li>\r\n"
         "<li>2008-03-05 <a href=\"http://a/5\">five</a> <B>NEW</B></li>\r\n";
-    std::vector<std::string> kept, dropped;
-    ReadResultsFileEntries(file, [&](std::string_view e) { return kept.emplace_back(e), true; },
+    std::vector<ResultEntry> kept, dropped;
+    ReadResultsFileEntries(file, [&](const ResultEntry& e) { return kept.push_back(e), true; },
                            NewMarks::Keep);
-    ReadResultsFileEntries(file, [&](std::string_view e) { return dropped.emplace_back(e), true; });
-    const std::vector<std::string> expected = {
+    ReadResultsFileEntries(file, [&](const ResultEntry& e) { return dropped.push_back(e), true; });
+    const std::vector<ResultEntry> expected = {
         NewEntry("2008-03-05", "one", "http://a/1"), NewEntry("2008-03-05", "two", "http://a/2"),
         OldEntry("2008-03-05", "three", "http://a/3"), OldEntry("2008-03-05", "four", "http://a/4"),
         OldEntry("2008-03-05", "five", "http://a/5")};
     EXPECT_EQ(kept, expected);
     ASSERT_EQ(dropped.size(), expected.size());
-    for (const std::string& entry : dropped) EXPECT_FALSE(IsTaggedNew(entry)) << entry;
+    for (const ResultEntry& entry : dropped) EXPECT_FALSE(entry.isNew) << EntryText(entry);
 
     // through the load, into the list and back out with the mark
     temp.Write("marks.html", file);
@@ -83,7 +86,7 @@ TEST_F(ResultsFileTest, NewMarksAreKeptOnlyWhenAsked) {
 }
 
 TEST_F(ResultsFileTest, MissingFileIsReportedEmptiesTheListAndStillLoadsItsLists) {
-    state.results.Append(OldEntry("2008-01-01", "stale", "http://stale"));
+    state.results.Add(OldEntry("2008-01-01", "stale", "http://stale"));
     temp.Write("gone.cit", "boston\r\n");
     LoadResultsFile(state, window, "   ");
     EXPECT_EQ(state.results.Count(), 1);
@@ -103,7 +106,7 @@ TEST_F(ResultsFileTest, ReaderTakesFieldsByItsMarkers) {
                "<li>short</li>\r\n"
                "<LI>2008-01-06 upper case is no item</LI>\r\n");
     LoadResultsFile(state, window, "odd.html");
-    std::vector<std::string> expected = {
+    std::vector<ResultEntry> expected = {
         OldEntry("2008-01-02", "Bike", "http://a/1"),   OldEntry("2008-01-03", "quoted", "http://a/"),
         OldEntry("2008-01-04", "spaced", "http://a/3"), OldEntry("2008-01-05", "no end tag", "http://a/5"),
         OldEntry("short", "", ""),
@@ -130,7 +133,7 @@ TEST_F(ResultsFileTest, DamagedFilesLoadWhatTheyCan) {
     for (int i = 0; i < 200000; ++i) noise.push_back(static_cast<char>(random()));
     temp.Write("noise.html", noise + "\r\n<li>2008-01-01 <a href=\"http://a/1");
     LoadResultsFile(state, window, "noise.html");
-    std::vector<std::string> entries = state.results.Entries();
+    std::vector<ResultEntry> entries = state.results.Entries();
     ASSERT_FALSE(entries.empty());
     EXPECT_EQ(entries.back(), OldEntry("2008-01-01", "", "http://a/1"));
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <random>
 
 #include "FakeWindow.h"
@@ -12,58 +13,65 @@
 #include "app/ResultsListBox.h"
 #include "app/State.h"
 #include "common/Text.h"
-#include "search/Prune.h"
 #include "store/ResultEntry.h"
 #include "store/ResultsFile.h"
 
 namespace kestrap {
 namespace {
 
-TEST(ResultField, SplitsAtBarsAndStripsOnlySpaces) {
-    std::string entry = "2008-01-15 || Red bike, like new || http://a/1.html || NEW";
-    EXPECT_EQ(ResultField(entry, 1), "2008-01-15");
-    EXPECT_EQ(ResultField(entry, 2), "Red bike, like new");
-    EXPECT_EQ(ResultField(entry, 3), "http://a/1.html");
-    EXPECT_EQ(ResultField(entry, 4), "NEW");
-    EXPECT_EQ(ResultField(entry, 5), "");
-    EXPECT_EQ(ResultField("d ||\ttitle\t|| l", 2), "\ttitle\t");
-    EXPECT_EQ(ResultField("d |||| l", 2), "");
-    EXPECT_TRUE(IsTaggedNew(entry));
-    EXPECT_FALSE(IsTaggedNew("d || t || l || new"));
-    EXPECT_FALSE(IsTaggedNew("d || t || l"));
+TEST(EntryText, JoinsTheFieldsAndBreaksUpBarsInsideThem) {
+    struct Case {
+        ResultEntry entry;
+        std::string text;
+    };
+    const std::vector<Case> cases = {
+        {{"2008-01-15", "Red bike, like new", "http://a/1.html", true},
+         "2008-01-15 || Red bike, like new || http://a/1.html || NEW"},
+        {{"2008-01-15", "a || b|||", "http://a/1.html", false}, "2008-01-15 || a | | b| | | || http://a/1.html"},
+        {{"2008-01-15", "|x|", "l", false}, "2008-01-15 || |x| || l"},
+        {{"", "", "", false}, " ||  || "},
+    };
+    for (const Case& test : cases) EXPECT_EQ(EntryText(test.entry), test.text) << test.text;
 }
 
-TEST(ResultField, BarsInsideAFieldAreBrokenUpWhenAnEntryIsMade) {
-    std::string entry = "2008-01-15 || a || b || http://a/1.html || NEW";
-    EXPECT_EQ(ResultField(entry, 3), "b");
-    AppState state;
-    FakeWindow window;
-    ASSERT_TRUE(AddNewResult(state, window, "2008-01-15", "a || b|||", "http://a/1.html"));
-    EXPECT_EQ(state.results.Entries()[0], "2008-01-15 || a | | b| | | || http://a/1.html || NEW");
-    EXPECT_TRUE(FindResultByLink(state, "http://a/1.html"));
-    EXPECT_FALSE(FindResultByLink(state, "b"));
+TEST(EntryLink, StripsSpacesOnlyAndBreaksUpBars) {
+    EXPECT_EQ(EntryLink("  http://a/1  "), "http://a/1");
+    EXPECT_EQ(EntryLink("\thttp://a/1"), "\thttp://a/1");
+    EXPECT_EQ(EntryLink("http://x/3||4"), "http://x/3| |4");
+    EXPECT_EQ(EntryLink(EntryLink("a|||b ")), "a| | |b");
 }
 
-TEST(AddNewResult, TagsRaisesFlagsAndShowsOnTop) {
+// pruning and the file's headings read the first ten bytes of the text, as they always did
+TEST(EntryTextDate, IsTheFirstTenBytesOfTheText) {
+    EXPECT_EQ(EntryTextDate({"2008-01-15", "t", "l", false}), "2008-01-15");
+    EXPECT_EQ(EntryTextDate({"2008-01-15 and more", "t", "l", false}), "2008-01-15");
+    EXPECT_EQ(EntryTextDate({"-00-00", "title", "l", false}), "-00-00 || ");
+    EXPECT_EQ(EntryTextDate({"||||||||", "t", "l", false}), "| | | | | ");
+    EXPECT_EQ(EntryTextDate({"", "", "", false}), " ||  || ");
+}
+
+TEST(AddNewResult, RaisesFlagsShowsOnTopAndKeepsTheTitleAsRead) {
     AppState state;
     FakeWindow window;
-    window.ListAppend("loaded");
-    ASSERT_TRUE(AddNewResult(state, window, "2008-01-15", "Red bike", "http://a/1.html"));
-    ASSERT_TRUE(AddNewResult(state, window, "2008-01-16", "Blue bike", "http://a/2.html"));
+    ASSERT_TRUE(AppendLoadedResult(state, window, OldEntry("2008-01-14", "loaded", "http://a/0")));
+    ASSERT_TRUE(AddNewResult(state, window, NewEntry("2008-01-15", "a || b|||", "http://a/1.html")));
+    ASSERT_TRUE(AddNewResult(state, window, NewEntry("2008-01-16", "Blue bike", "http://a/2.html")));
     EXPECT_EQ(state.unsavedResults, 1);
     EXPECT_EQ(state.newResultsFound, 2);
-    auto entries = state.results.Entries();
-    ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(entries[0], "2008-01-15 || Red bike || http://a/1.html || NEW");
-    auto shown = window.ListItems();
-    ASSERT_EQ(shown.size(), 3u);
-    EXPECT_EQ(shown[0], "2008-01-16 || Blue bike || http://a/2.html || NEW");
-    EXPECT_EQ(shown[2], "loaded");
+    const auto entries = state.results.Entries();
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[1].title, "a || b|||");
+    const std::vector<std::string> shown = {"2008-01-16 || Blue bike || http://a/2.html || NEW",
+                                            "2008-01-15 || a | | b| | | || http://a/1.html || NEW",
+                                            "2008-01-14 || loaded || http://a/0"};
+    EXPECT_EQ(window.ListItems(), shown);
+    EXPECT_TRUE(FindResultByLink(state, "http://a/1.html"));
+    EXPECT_FALSE(FindResultByLink(state, "b"));
 
     // the list box holds at most 511 bytes of a line; the list keeps it all
-    ASSERT_TRUE(AddNewResult(state, window, "2008-01-17", std::string(600, 'x'), "http://a/3.html"));
-    EXPECT_EQ(window.ListItems().at(0).size(), 511u);
-    EXPECT_EQ(state.results.Entries().at(2).size(), 10 + 4 + 600 + 4 + 15 + 7u);
+    ASSERT_TRUE(AddNewResult(state, window, NewEntry("2008-01-17", std::string(600, 'x'), "http://a/3.html")));
+    EXPECT_EQ(window.ListItems().at(0), EntryText(state.results.Entries().at(3)).substr(0, 511));
+    EXPECT_EQ(state.results.Entries().at(3).title.size(), 600u);
 }
 
 // Case and tabs count; surrounding blanks of a feed's link do not (else the same ad would
@@ -71,13 +79,13 @@ TEST(AddNewResult, TagsRaisesFlagsAndShowsOnTop) {
 TEST(FindResultByLink, ComparesCaseSensitivelyIgnoringSurroundingBlanks) {
     AppState state;
     FakeWindow window;
-    ASSERT_TRUE(AppendLoadedResult(state, window, "2008-01-15 || t ||  http://a/1.html  "));
+    ASSERT_TRUE(AppendLoadedResult(state, window, OldEntry("2008-01-15", "t", "  http://a/1.html  ")));
     EXPECT_TRUE(FindResultByLink(state, "http://a/1.html"));
     EXPECT_FALSE(FindResultByLink(state, "HTTP://a/1.html"));
     EXPECT_TRUE(FindResultByLink(state, " http://a/1.html  "));
     EXPECT_FALSE(FindResultByLink(state, "\thttp://a/1.html"));
     EXPECT_EQ(state.unsavedResults, 0);
-    EXPECT_EQ(window.ListItems().back(), "2008-01-15 || t ||  http://a/1.html  ");
+    EXPECT_EQ(window.ListItems().back(), "2008-01-15 || t || http://a/1.html");
     ResetResults(state, window);
     EXPECT_FALSE(FindResultByLink(state, "http://a/1.html"));
     EXPECT_TRUE(window.ListItems().empty());
@@ -87,37 +95,41 @@ TEST(ResultsCapacity, AppendStopsAtTheLimitWithoutSideEffects) {
     AppState state;
     FakeWindow window;
     for (int i = 0; i < MaxResults; ++i)
-        ASSERT_TRUE(AppendLoadedResult(state, window, "2008-01-15 || t || l" + std::to_string(i)));
-    EXPECT_FALSE(AppendLoadedResult(state, window, "2008-01-15 || t || extra"));
-    EXPECT_FALSE(AddNewResult(state, window, "2008-01-15", "t", "new"));
+        ASSERT_TRUE(AppendLoadedResult(state, window, OldEntry("2008-01-15", "t", "l" + std::to_string(i))));
+    EXPECT_FALSE(AppendLoadedResult(state, window, OldEntry("2008-01-15", "t", "extra")));
+    EXPECT_FALSE(AddNewResult(state, window, NewEntry("2008-01-15", "t", "new")));
     EXPECT_EQ(state.results.Count(), MaxResults);
     EXPECT_EQ(window.ListItems().size(), static_cast<size_t>(MaxResults));
     EXPECT_EQ(state.newResultsFound, 0);
     EXPECT_EQ(state.unsavedResults, 0);
     EXPECT_FALSE(FindResultByLink(state, "new"));
-    std::vector<std::string> tooMany(MaxResults + 5, "d || t || l");
+    std::vector<ResultEntry> tooMany(MaxResults + 5, OldEntry("d", "t", "l"));
     state.results.Replace(tooMany);
     EXPECT_EQ(state.results.Count(), MaxResults);
 }
 
-TEST(SortResultsNewestFirst, DescendingByBytesPrefixBelow) {
+// by the whole text, as the list box shows it: a short date sorts by the separator after it
+TEST(SortResultsNewestFirst, DescendingByTextBytesPrefixBelow) {
     AppState state;
     FakeWindow window;
-    for (const char* entry : {"2008-01-15 || a || 1", "2009-02-01 || b || 2",
-                              "2008-01-15 || a || 1 || NEW", "2008-01-15 || \xE9 || 3"})
+    for (const ResultEntry& entry : {OldEntry("2008-01-15", "a", "1"), OldEntry("2009-02-01", "b", "2"),
+                                     NewEntry("2008-01-15", "a", "1"), OldEntry("2008-01-15", "\xE9", "3"),
+                                     OldEntry("2008-01-1", "z", "4"), OldEntry("2008-01-15", "a|", "5")})
         ASSERT_TRUE(AppendLoadedResult(state, window, entry));
+    const std::vector<std::string> shown = window.ListItems();
     SortResultsNewestFirst(state);
-    std::vector<std::string> expected = {"2009-02-01 || b || 2", "2008-01-15 || \xE9 || 3",
-                                         "2008-01-15 || a || 1 || NEW", "2008-01-15 || a || 1"};
-    EXPECT_EQ(state.results.Entries(), expected);
-    EXPECT_EQ(window.ListItems().front(), "2008-01-15 || a || 1");  // list box untouched
+    const std::vector<std::string> expected = {"2009-02-01 || b || 2", "2008-01-15 || \xE9 || 3",
+                                               "2008-01-15 || a| || 5", "2008-01-15 || a || 1 || NEW",
+                                               "2008-01-15 || a || 1", "2008-01-1 || z || 4"};
+    EXPECT_EQ(EntryTexts(state.results.Entries()), expected);
+    EXPECT_EQ(window.ListItems(), shown);  // list box untouched
     EXPECT_TRUE(FindResultByLink(state, "3"));
 }
 
 TEST(ClearResults, EmptiesListAndTellsButKeepsFlags) {
     AppState state;
     FakeWindow window;
-    ASSERT_TRUE(AddNewResult(state, window, "2008-01-15", "t", "http://a/1"));
+    ASSERT_TRUE(AddNewResult(state, window, NewEntry("2008-01-15", "t", "http://a/1")));
     ClearResults(state, window);
     EXPECT_EQ(state.results.Count(), 0);
     EXPECT_TRUE(window.ListItems().empty());
@@ -149,15 +161,16 @@ TEST(OpenResultLink, OpensOnlyWebAddressesAndSaysWhyNotOtherwise) {
         {"http:///etc/passwd", false},
         {"", false},
     };
+    AppState state;
     FakeWindow window;
-    OpenResultLink(window);  // nothing selected: nothing opened, nothing said
+    OpenResultLink(state, window);  // nothing selected: nothing opened, nothing said
     EXPECT_TRUE(window.Asks().empty());
-    for (const Case& test : cases) window.ListAppend("2008-01-15 || t || " + test.link + " || NEW");
+    for (const Case& test : cases) AppendLoadedResult(state, window, NewEntry("2008-01-15", "t", test.link));
     std::vector<std::string> expected;
     size_t refused = 0;
     for (size_t line = 0; line < cases.size(); ++line) {
         window.SelectListItem(static_cast<int>(line));
-        OpenResultLink(window);
+        OpenResultLink(state, window);
         if (cases[line].opened) expected.push_back(cases[line].link);
         else ++refused;
         EXPECT_EQ(window.Asks().size(), refused) << cases[line].link;
@@ -168,13 +181,57 @@ TEST(OpenResultLink, OpensOnlyWebAddressesAndSaysWhyNotOtherwise) {
     EXPECT_EQ(window.Asks().back().flags, BoxOk | BoxIconWarning);
 }
 
-// The index must answer exactly as a scan of the entries would, whatever happens to the list:
-// searches, loads, clears, prunes, sorts, with links that differ only by blanks or case and
-// titles that shift the link field. Enough distinct links that the index has to grow.
-bool ScanForLink(const std::vector<std::string>& entries, std::string_view link) {
+// Each row opens the link of the entry it shows, however long the title (the box holds a cut
+// text), whatever the list's order: a search shows its finds on top, Save sorts the list
+// under the box, pruning and loading refill the box.
+using ResultRows = StoreTest;
+
+TEST_F(ResultRows, EachRowOpensItsOwnEntrysLink) {
+    const std::string longLink = "http://a.example/ad/7712345678.html";
+    ASSERT_TRUE(AppendLoadedResult(state, window, OldEntry("2009-01-10", "loaded", "http://a.example/ad/1")));
+    ASSERT_TRUE(AppendLoadedResult(state, window, OldEntry("2001-01-01", "old", "http://a.example/ad/2")));
+    ASSERT_TRUE(AddNewResult(state, window, NewEntry("2009-01-12", std::string(600, 'T'), longLink)));
+    ASSERT_TRUE(AddNewResult(state, window, NewEntry("2009-01-11", "short", "http://a.example/ad/3")));
+    EXPECT_EQ(window.ListItems().at(1).find(longLink), std::string::npos);
+    const auto expectRows = [&](const std::vector<std::string>& links, const char* after) {
+        ASSERT_EQ(window.ListItems().size(), links.size()) << after;
+        for (size_t row = 0; row < links.size(); ++row) {
+            window.SelectListItem(static_cast<int>(row));
+            OpenResultLink(state, window);
+            ASSERT_FALSE(window.Opened().empty());
+            EXPECT_EQ(window.Opened().back(), links[row]) << after << ", row " << row;
+        }
+    };
+    expectRows({"http://a.example/ad/3", longLink, "http://a.example/ad/1", "http://a.example/ad/2"}, "a search");
+    SortResultsNewestFirst(state);
+    expectRows({"http://a.example/ad/3", longLink, "http://a.example/ad/1", "http://a.example/ad/2"}, "a sort");
+    PruneOldResults(state, window);
+    expectRows({longLink, "http://a.example/ad/3", "http://a.example/ad/1"}, "pruning");
+    ASSERT_TRUE(SaveResultsFile(state, temp.File("rows.html")));
+    LoadResultsFile(state, window, "rows.html");
+    expectRows({longLink, "http://a.example/ad/3", "http://a.example/ad/1"}, "a load");
+    EXPECT_EQ(window.Asks().size(), 1u);  // pruning's report; no link was refused
+}
+
+// The index must answer exactly as a scan of the entries would, and the rows must follow the
+// box, whatever happens to the list: searches, loads, clears, prunes, sorts, with links that
+// differ only by blanks or case and titles that hold bars. Enough distinct links that the
+// index has to grow.
+bool ScanForLink(const std::vector<ResultEntry>& entries, std::string_view link) {
     for (const auto& entry : entries)
-        if (ResultField(entry, 3) == StripBlanks(link)) return true;
+        if (entry.link == EntryLink(link)) return true;
     return false;
+}
+
+// every row of the box shows the text of the entry the list says it shows
+void ExpectRowsMatchTheBox(const AppState& state, const FakeWindow& window, int step) {
+    const std::vector<std::string> shown = window.ListItems();
+    for (size_t row = 0; row < shown.size(); ++row) {
+        const std::optional<ResultEntry> entry = state.results.EntryAtRow(static_cast<int>(row));
+        ASSERT_TRUE(entry) << "step " << step << " row " << row;
+        ASSERT_EQ(shown[row], EntryText(*entry).substr(0, shown[row].size())) << "step " << step << " row " << row;
+    }
+    ASSERT_FALSE(state.results.EntryAtRow(static_cast<int>(shown.size()))) << "step " << step;
 }
 
 using ResultsIndexTest = StoreTest;
@@ -208,10 +265,11 @@ TEST_F(ResultsIndexTest, AgreesWithScanOnRandomOperations) {
             auto kept = state.results.Entries();
             if (!kept.empty()) kept.erase(kept.begin() + random() % kept.size());
             state.results.Replace(kept);
+            RefillResultsBox(state, window);
         } else if (roll < 30) {
-            AppendLoadedResult(state, window, pick(dates) + " || " + pick(titles) + " || " + pick(links));
+            AppendLoadedResult(state, window, OldEntry(pick(dates), pick(titles), pick(links)));
         } else {
-            AddNewResult(state, window, pick(dates), pick(titles), pick(links));
+            AddNewResult(state, window, NewEntry(pick(dates), pick(titles), pick(links)));
         }
         const auto entries = state.results.Entries();
         largest = std::max(largest, entries.size());
@@ -223,7 +281,8 @@ TEST_F(ResultsIndexTest, AgreesWithScanOnRandomOperations) {
             ASSERT_EQ(FindResultByLink(state, link), ScanForLink(entries, link))
                 << "step " << step << " link '" << link << "'";
         }
-        for (const auto& entry : entries) ASSERT_TRUE(FindResultByLink(state, ResultField(entry, 3)));
+        for (const auto& entry : entries) ASSERT_TRUE(FindResultByLink(state, entry.link));
+        ExpectRowsMatchTheBox(state, window, step);
     }
     EXPECT_GT(largest, 200u);  // the index has grown several times over
 }

@@ -39,6 +39,10 @@ public:
         std::lock_guard guard(lock_);
         return events_;
     }
+    void Clear() {
+        std::lock_guard guard(lock_);
+        events_.clear();
+    }
     bool Saw(const std::string& event) const {
         const auto events = Events();
         return std::find(events.begin(), events.end(), event) != events.end();
@@ -83,6 +87,7 @@ protected:
 TEST_F(SearchEngineTest, AStopGivesUpASilentServerAfterTheGraceAndAsksNothingMore) {
     for (const bool byDestructor : {false, true}) {
         SCOPED_TRACE(byDestructor ? "destroyed" : "stopped");
+        watcher.Clear();
         LoopbackServer silent(Script{{ScriptStep::Pause, "", 20s}});
         LoopbackServer slow(Script{{ScriptStep::Pause, "", 5s}, {ScriptStep::Send, HttpOk("")}});
         dialer.Route("a.craigslist.org", silent.Port());
@@ -91,7 +96,10 @@ TEST_F(SearchEngineTest, AStopGivesUpASilentServerAfterTheGraceAndAsksNothingMor
         const size_t dialedBefore = dialer.Dialed().size();
         auto engine = Engine("a\r\nb\r\nc", "bike\r\ncar");
         ASSERT_TRUE(engine->Start());
-        ASSERT_TRUE(WaitUntil([&] { return dialer.Dialed().size() == dialedBefore + 3; }));
+        // the run waits for the pair on screen, past its look at the stop
+        ASSERT_TRUE(WaitUntil([&] {
+            return dialer.Dialed().size() == dialedBefore + 3 && watcher.Saw("pair a");
+        }));
 
         const auto stopped = Clock::now();
         if (byDestructor) {
@@ -118,12 +126,13 @@ TEST_F(SearchEngineTest, AStopGivesUpASilentServerAfterTheGraceAndAsksNothingMor
 TEST_F(SearchEngineTest, AStopDuringTheLastPairCompletesOnlyWhenItsAnswerCameInTime) {
     for (const auto& [pause, ending] : {std::pair{300ms, "complete"}, std::pair{20000ms, "aborted"}}) {
         SCOPED_TRACE(ending);
+        watcher.Clear();
         LoopbackServer server(
             Script{{ScriptStep::Pause, "", pause}, {ScriptStep::Send, HttpOk("<rdf:RDF/>")}});
         dialer.Route("a.craigslist.org", server.Port());
         auto engine = Engine("a", "bike");
         ASSERT_TRUE(engine->Start());
-        ASSERT_TRUE(WaitUntil([&] { return server.ConnectionCount() == 1; }));
+        ASSERT_TRUE(WaitUntil([&] { return server.ConnectionCount() == 1 && watcher.Saw("pair a"); }));
         const auto stopped = Clock::now();
         engine->RequestStop();
         engine->Wait();
@@ -139,7 +148,7 @@ TEST_F(SearchEngineTest, AnEmptyAnswerIsNotFetchedAgainAfterAStop) {
     dialer.Route("a.craigslist.org", server.Port());
     auto engine = Engine("a", "bike");
     ASSERT_TRUE(engine->Start());
-    ASSERT_TRUE(WaitUntil([&] { return server.ConnectionCount() == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return server.ConnectionCount() == 1 && watcher.Saw("pair a"); }));
     engine->RequestStop();
     engine->Wait();
     EXPECT_EQ(server.ConnectionCount(), 1u);

@@ -139,7 +139,7 @@ TEST_F(SearchRun, ThreeCitiesTwoTermsCityMajorWithProgressAndStatus) {
 TEST_F(SearchRun, CountsKnownItemsAndShowsNewOnesNewestOnTop) {
     auto items = NumberedItems("http://boston.craigslist.org/", 25);
     for (int i = 0; i < 22; ++i)
-        ASSERT_TRUE(AppendLoadedResult(state, window, "2008-01-10 || old || " + items[i].link));
+        ASSERT_TRUE(AppendLoadedResult(state, window, OldEntry("2008-01-10", "old", items[i].link)));
     std::rotate(items.begin(), items.begin() + 22, items.end());  // the new ones lead the feed
     LoopbackServer server(Answer(HttpOk(CraigslistFeed(items))));
     dialer.Route("boston.craigslist.org", server.Port());
@@ -381,7 +381,7 @@ TEST_F(SearchRun, OverlongListsAreCutWithOneLineSaying) {
 
 TEST_F(SearchRun, FullListAndLongFeedAreReportedOnce) {
     for (int i = 0; i < MaxResults - 1; ++i)
-        ASSERT_TRUE(AppendLoadedResult(state, window, "2008-01-10 || old || http://old/" + std::to_string(i)));
+        ASSERT_TRUE(AppendLoadedResult(state, window, OldEntry("2008-01-10", "old", "http://old/" + std::to_string(i))));
     LoopbackServer longFeed(Answer(HttpOk(CraigslistFeed(NumberedItems("http://a/", MaxFeedItems + 2)))));
     LoopbackServer other(Answer(HttpOk(CraigslistFeed(NumberedItems("http://b/", 3)))));
     dialer.Route("boston.craigslist.org", longFeed.Port());

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "MainWindowFixture_win.h"
 #include "app/ContextHelp.h"
+#include "app/ResultsListBox.h"
+#include "store/ResultEntry.h"
 
 namespace kestrap {
 namespace {
@@ -50,18 +53,22 @@ TEST_F(MainWindowTest, SearchButtonReactsToClicksAndAcceleratorOnly) {
     EXPECT_EQ(fake.Asks().size(), 2u);
 }
 
-TEST_F(MainWindowTest, DoubleClickOpensTheSelectedLink) {
-    fake.ListAppend("2024-05-01 || Old bike || http://x.test/1.html");
-    fake.SelectListItem(0);
+TEST_F(MainWindowTest, DoubleClickOpensTheSelectedRowsLink) {
+    ASSERT_TRUE(AppendLoadedResult(state, fake, {"2024-05-01", "Old bike", "http://x.test/1.html"}));
+    ASSERT_TRUE(AddNewResult(state, fake, NewResultEntry("2024-05-02", std::string(600, 'T'),
+                                                         "http://x.test/7712345678.html")));
+    fake.SelectListItem(1);
     Command(dialog, IDC_RESULTS_LIST, LBN_SELCHANGE);
     EXPECT_TRUE(fake.Opened().empty());
     Command(dialog, IDC_RESULTS_LIST, LBN_DBLCLK);
-    ASSERT_EQ(fake.Opened().size(), 1u);
-    EXPECT_EQ(fake.Opened()[0], "http://x.test/1.html");
+    fake.SelectListItem(0);
+    Command(dialog, IDC_RESULTS_LIST, LBN_DBLCLK);
+    const std::vector<std::string> opened = {"http://x.test/1.html", "http://x.test/7712345678.html"};
+    EXPECT_EQ(fake.Opened(), opened);
 }
 
 TEST_F(MainWindowTest, DeleteAllFromTheMenuClearsTheListUnlessASearchRuns) {
-    state.results.Append("2024-05-01 || a || http://x.test/a");
+    state.results.Add({"2024-05-01", "a", "http://x.test/a"});
     state.searchState = SearchRunning;
     Command(dialog, IDM_DELETE_ALL, 0);
     EXPECT_EQ(state.results.Count(), 1);

@@ -33,6 +33,15 @@ LOGFONTA FontOf(HWND control) {
 
 LONG_PTR StyleOf(HWND window) { return GetWindowLongPtrA(window, GWL_STYLE); }
 
+std::string RowText(HWND list, int row) {
+    const LRESULT length = SendMessageA(list, LB_GETTEXTLEN, row, 0);
+    if (length < 0) return {};
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    const LRESULT copied = SendMessageA(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(copied < 0 ? 0 : copied));
+    return text;
+}
+
 // ----- construction
 
 TEST_F(MainWindowTest, BuiltHiddenWithTitleFrameAndHelpButton) {
@@ -224,18 +233,25 @@ TEST_F(MainWindowTest, SeamReadsAndWritesTextsAndEnabling) {
     EXPECT_EQ(real.Text(1012), "") << "an id without a control";
 }
 
-TEST_F(MainWindowTest, SeamListInsertsAtTopAppendsAndReadsTheSelection) {
+TEST_F(MainWindowTest, SeamListInsertsAtTopAppendsAndGivesTheSelectedRow) {
+    const HWND list = Item(IDC_RESULTS_LIST);
     real.ListAppend("b");
     real.ListInsertTop("a");
     real.ListAppend("c");
-    EXPECT_EQ(real.ListSelectedText(), "") << "nothing selected";
-    SendMessageA(Item(IDC_RESULTS_LIST), LB_SETCURSEL, 0, 0);
-    EXPECT_EQ(real.ListSelectedText(), "a");
-    SendMessageA(Item(IDC_RESULTS_LIST), LB_SETCURSEL, 2, 0);
-    EXPECT_EQ(real.ListSelectedText(), "c");
+    EXPECT_EQ(real.ListSelectedIndex(), -1) << "nothing selected";
+    SendMessageA(list, LB_SETCURSEL, 0, 0);
+    EXPECT_EQ(real.ListSelectedIndex(), 0);
+    EXPECT_EQ(RowText(list, 0), "a");
+    SendMessageA(list, LB_SETCURSEL, 2, 0);
+    EXPECT_EQ(real.ListSelectedIndex(), 2);
+    EXPECT_EQ(RowText(list, 2), "c");
+    // a search's find goes on top: the selection stays on its line, as the list's rows do
+    real.ListInsertTop("new");
+    EXPECT_EQ(real.ListSelectedIndex(), 3);
+    EXPECT_EQ(RowText(list, 3), "c");
     real.ListReset();
-    EXPECT_EQ(SendMessageA(Item(IDC_RESULTS_LIST), LB_GETCOUNT, 0, 0), 0);
-    EXPECT_EQ(real.ListSelectedText(), "");
+    EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 0);
+    EXPECT_EQ(real.ListSelectedIndex(), -1);
 }
 
 // A worker's grouped calls are made by the window's own thread while the worker waits, and
@@ -260,8 +276,7 @@ TEST_F(MainWindowTest, SeamRunsGroupedCallsOnTheWindowThread) {
     worker.join();
     EXPECT_EQ(ranOn, windowThread);
     EXPECT_EQ(SendMessageA(Item(IDC_RESULTS_LIST), LB_GETCOUNT, 0, 0), 2);
-    SendMessageA(Item(IDC_RESULTS_LIST), LB_SETCURSEL, 0, 0);
-    EXPECT_EQ(real.ListSelectedText(), "a");
+    EXPECT_EQ(RowText(Item(IDC_RESULTS_LIST), 0), "a");
 
     bool ranHere = false;
     real.RunOnWindowThread([&] { ranHere = GetCurrentThreadId() == windowThread; });

@@ -1,4 +1,4 @@
-#include "search/Prune.h"
+#include "store/Prune.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -23,10 +23,10 @@ std::string PruneCutoff(std::string_view localDateText) {
     return FormatDigits(year, 4) + "-" + FormatDigits(month, 2) + "-" + std::string(part(3, 2));
 }
 
-int RemoveEntriesBefore(std::vector<std::string>& entries, std::string_view cutoff) {
+int RemoveEntriesBefore(std::vector<ResultEntry>& entries, std::string_view cutoff) {
     // byte order of the date texts decides, so malformed dates sort as old
-    auto old = std::remove_if(entries.begin(), entries.end(), [&](const std::string& entry) {
-        return std::string_view(entry).substr(0, 10) < cutoff;
+    auto old = std::remove_if(entries.begin(), entries.end(), [&](const ResultEntry& entry) {
+        return EntryTextDate(entry) < cutoff;
     });
     const int removed = static_cast<int>(entries.end() - old);
     entries.erase(old, entries.end());
