@@ -31,7 +31,9 @@ std::string_view HelpText(int controlId) {
                "begins with http:// or https:// is a feed address: any RSS or Atom feed, its "
                "items kept when their title holds the term (ie. "
                "'https://example.org/listings.atom'), or a site's search feed with {term} where "
-               "the search term goes (ie. 'https://rss.example.org/search?q={term}').";
+               "the search term goes (ie. 'https://rss.example.org/search?q={term}'). Without "
+               "{term}, the address of a site's page will do too, as copied from the browser: "
+               "the program reads the feed that the page names.";
     case IDC_TERMS:
         return "This is the list of terms to search for, one per line. Lines should be in the "
                "format 'section,term'. Section is the part of Craigslist being searched (ie. "

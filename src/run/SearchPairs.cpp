@@ -24,7 +24,7 @@ SearchPair PlanPair(const std::string& city, size_t c, size_t t, TermLine line) 
 }  // namespace
 
 std::string FetchPairAnswer(const SearchPair& pair, const HttpOptions& http) {
-    if (!pair.address.empty()) return FetchFeedAddress(pair.address, http);
+    if (!pair.address.empty()) return FeedAnswerText(FetchFeedAddress(pair.address, pair.shared, http));
     return HttpGet(pair.query.host, pair.query.path, http);
 }
 
@@ -59,8 +59,10 @@ int ReadPairAnswer(const SearchPair& pair, const std::string& answer, const Cloc
     store.cut = false;
     if (!pair.Fetches()) return 0;
     if (answer.empty()) return -1;
-    if (!pair.address.empty())
-        return ReadFeedAddressItems(answer, pair.address, pair.termFilter, clock, store);
+    if (!pair.address.empty()) {
+        const FeedAnswer fetched = ReadFeedAnswerText(answer);
+        return ReadFeedAddressItems(fetched.answer, fetched.address, pair.termFilter, clock, store);
+    }
     return ScanFeed(answer, pair.query.host, store);
 }
 

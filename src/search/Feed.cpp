@@ -48,12 +48,14 @@ FeedQuery BuildFeedQuery(std::string_view term, std::string_view lowerCity, std:
 }
 
 int ScanFeed(std::string_view answer, std::string_view host, FeedStore& store) {
-    store.items.clear();
     store.cut = false;
     const FeedRules* rules = nullptr;
     if (host.find("craigslist") != std::string_view::npos) rules = &CraigslistRules;
     else if (host.find("kijiji") != std::string_view::npos) rules = &KijijiRules;
-    if (rules == nullptr) return 0;
+    if (rules == nullptr) {
+        store.items.clear();
+        return 0;
+    }
     ScanItems(answer, *rules, store);
     return static_cast<int>(store.items.size());
 }

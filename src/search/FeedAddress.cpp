@@ -1,8 +1,10 @@
 #include "search/FeedAddress.h"
 
+#include <utility>
 #include <vector>
 
 #include "common/Text.h"
+#include "search/FeedDiscovery.h"
 #include "search/FeedText.h"
 #include "search/FeedXml.h"
 #include "search/Url.h"
@@ -93,7 +95,28 @@ bool TitleMatchesTerm(std::string_view title, std::string_view term) {
     return true;
 }
 
-std::string FetchFeedAddress(std::string_view url, const HttpOptions& http) { return HttpGetUrl(url, http); }
+FeedAnswer FetchFeedAddress(std::string_view url, bool findFeed, const HttpOptions& http) {
+    FeedAnswer fetched{HttpGetUrl(url, http), std::string(url)};
+    if (!findFeed) return fetched;
+    const std::string_view body = SuccessBody(fetched.answer);
+    if (body.empty() || IsFeedDocument(body)) return fetched;
+    std::string feed = FindFeedLink(body, url);
+    if (feed.empty()) return fetched;
+    // the feed named by the page, and nothing further: a page that names another page is
+    // read as it is, no matches
+    return {HttpGetUrl(feed, http), std::move(feed)};
+}
+
+std::string FeedAnswerText(const FeedAnswer& fetched) {
+    if (fetched.answer.empty()) return {};
+    return fetched.address + '\n' + fetched.answer;
+}
+
+FeedAnswer ReadFeedAnswerText(std::string_view text) {
+    const size_t end = text.find('\n');
+    if (end == std::string_view::npos) return {};
+    return {std::string(text.substr(end + 1)), std::string(text.substr(0, end))};
+}
 
 int ReadFeedAddressItems(std::string_view answer, std::string_view askedUrl, std::string_view termFilter,
                          const Clock& clock, FeedStore& store) {

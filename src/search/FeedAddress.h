@@ -25,8 +25,22 @@ std::string FeedAddressUrl(std::string_view cityLine, std::string_view term);
 // is HTML text, so the term is compared in that form too. An empty term keeps every title.
 bool TitleMatchesTerm(std::string_view title, std::string_view term);
 
-// The server's answer for the address (redirects followed), empty when nothing came.
-std::string FetchFeedAddress(std::string_view url, const HttpOptions& http = {});
+// A feed's answer and the address that its relative links resolve against.
+struct FeedAnswer {
+    std::string answer;   // the server's whole answer; empty when nothing came
+    std::string address;  // the feed's own address
+};
+
+// The server's answer for the address (redirects followed). With `findFeed`, a successful
+// answer that is a page, not a feed, gives way to the answer for the feed that the page
+// names (search/FeedDiscovery.h), fetched once; a page that names none stays the answer.
+FeedAnswer FetchFeedAddress(std::string_view url, bool findFeed, const HttpOptions& http = {});
+
+// A FeedAnswer as one text, for a fetch queue that carries texts, and back: the address,
+// a line feed, the answer. Empty when no answer came, so that an empty text still means
+// a failed fetch.
+std::string FeedAnswerText(const FeedAnswer& fetched);
+FeedAnswer ReadFeedAnswerText(std::string_view text);
 
 // Reads the items of an answer to `askedUrl` into `store` (emptied first): only those
 // whose title matches `termFilter` (empty: all), at most MaxFeedItems (store.cut when

@@ -22,7 +22,8 @@ extern const FeedRules KijijiRules;
 // longer fields are cut here so that a broken feed cannot multiply the answer in memory.
 constexpr size_t MaxFieldBytes = 4096;
 
-// Reads at most MaxFeedItems items into store.items (which the caller has emptied).
+// Reads at most MaxFeedItems items into store.items and sets store.cut, in place of what
+// the store held.
 void ScanItems(std::string_view answer, const FeedRules& rules, FeedStore& store);
 
 }  // namespace kestrap

@@ -1,6 +1,7 @@
 #include "search/FeedText.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <optional>
 
@@ -91,11 +92,36 @@ bool StartsWithAnyCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() && LowerCase(text.substr(0, prefix.size())) == prefix;
 }
 
+// Byte classes as tables: a feed holds thousands of titles and links, and most of them
+// need nothing done, which a pass without a branch per byte tells soonest.
+using ByteClass = std::array<bool, 256>;
+
+constexpr ByteClass MakeByteClass(bool (*member)(unsigned char)) {
+    ByteClass bytes{};
+    for (int b = 0; b < 256; ++b) bytes[static_cast<size_t>(b)] = member(static_cast<unsigned char>(b));
+    return bytes;
+}
+
+constexpr ByteClass TitleBytes = MakeByteClass([](unsigned char b) { return b == '<' || b == '>'; });
+constexpr ByteClass TitleBytesUtf8 = MakeByteClass([](unsigned char b) { return b == '<' || b == '>' || b >= 0x80; });
+constexpr ByteClass LinkBytes =
+    MakeByteClass([](unsigned char b) { return b <= 0x20 || b == 0x7F || b == '"' || b == '<' || b == '>'; });
+constexpr ByteClass LinkBytesUtf8 = MakeByteClass(
+    [](unsigned char b) { return b <= 0x20 || b == 0x7F || b == '"' || b == '<' || b == '>' || b >= 0x80; });
+
+bool AnyByteOf(std::string_view text, const ByteClass& bytes) {
+    bool any = false;
+    for (const char c : text) any |= bytes[static_cast<unsigned char>(c)];
+    return any;
+}
+
 }  // namespace
 
 std::string_view AnswerBody(std::string_view answer) {
     const size_t crlf = FindText(answer, "\r\n\r\n");
-    const size_t lf = FindText(answer, "\n\n");
+    // only a pair of line feeds before the CR LF pair can end the headers: the body, which
+    // may hold none, is not searched through
+    const size_t lf = FindText(answer.substr(0, crlf == std::string_view::npos ? crlf : crlf + 1), "\n\n");
     if (crlf == std::string_view::npos && lf == std::string_view::npos) return answer;
     if (lf < crlf) return answer.substr(lf + 2);
     return answer.substr(crlf + 4);
@@ -115,12 +141,18 @@ bool IsUtf8Feed(std::string_view body) {
 }
 
 std::string HeldTitle(std::string_view raw, bool utf8) {
-    // most titles need nothing done: one copy
-    const bool plain = std::none_of(raw.begin(), raw.end(), [utf8](char c) {
-        return c == '<' || c == '>' || (utf8 && static_cast<unsigned char>(c) >= 0x80);
-    });
-    if (plain) return std::string(raw);
     std::string held;
+    HoldTitle(raw, utf8, held);
+    return held;
+}
+
+void HoldTitle(std::string_view raw, bool utf8, std::string& held) {
+    // most titles need nothing done: one copy
+    if (!AnyByteOf(raw, utf8 ? TitleBytesUtf8 : TitleBytes)) {
+        held.assign(raw);
+        return;
+    }
+    held.clear();
     held.reserve(raw.size());
     // opened only for a title with characters beyond ASCII
     std::optional<AnsiConverter> converter;
@@ -147,26 +179,30 @@ std::string HeldTitle(std::string_view raw, bool utf8) {
         }
         at += length;
     }
-    return held;
 }
 
 std::string HeldLink(std::string_view raw, bool utf8) {
+    std::string held;
+    HoldLink(raw, utf8, held);
+    return held;
+}
+
+void HoldLink(std::string_view raw, bool utf8, std::string& held) {
     while (!raw.empty() && IsXmlSpace(raw.front())) raw.remove_prefix(1);
     while (!raw.empty() && IsXmlSpace(raw.back())) raw.remove_suffix(1);
     // a quote would end the href; white space and controls are dropped or cut at by
     // browsers and by the file's reader, so the link would not read back the same
-    const auto encoded = [utf8](char c) {
-        const auto b = static_cast<unsigned char>(c);
-        return b <= 0x20 || b == 0x7F || c == '"' || c == '<' || c == '>' || (utf8 && b >= 0x80);
-    };
-    if (std::none_of(raw.begin(), raw.end(), encoded)) return std::string(raw);
-    std::string held;
+    const ByteClass& encoded = utf8 ? LinkBytesUtf8 : LinkBytes;
+    if (!AnyByteOf(raw, encoded)) {
+        held.assign(raw);
+        return;
+    }
+    held.clear();
     held.reserve(raw.size() + 8);
     for (const char c : raw) {
-        if (encoded(c)) AppendPercent(held, static_cast<unsigned char>(c));
+        if (encoded[static_cast<unsigned char>(c)]) AppendPercent(held, static_cast<unsigned char>(c));
         else held.push_back(c);
     }
-    return held;
 }
 
 }  // namespace kestrap

@@ -21,11 +21,14 @@ bool IsUtf8Feed(std::string_view body);
 // code page, those it lacks become "&#N;" (decimal), and bytes that are not valid UTF-8
 // stay as they are. The result holds no "<" or ">".
 std::string HeldTitle(std::string_view raw, bool utf8);
+// The same into `held`, whose room is used again.
+void HoldTitle(std::string_view raw, bool utf8, std::string& held);
 
 // A link as held: space, tab, CR and LF trimmed from both ends; inside, '"', '<', '>',
 // white space and control bytes, and for a UTF-8 feed every byte above 127, become %XX
 // (upper-case hex). The result holds none of those bytes, so a held link is its own
 // form in the results file too.
 std::string HeldLink(std::string_view raw, bool utf8);
+void HoldLink(std::string_view raw, bool utf8, std::string& held);
 
 }  // namespace kestrap

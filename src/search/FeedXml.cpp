@@ -3,18 +3,17 @@
 #include <pugixml.hpp>
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 
 #include "common/Text.h"
 #include "search/FeedDates.h"
+#include "search/FeedLinks.h"
+#include "search/FeedNodes.h"
+#include "search/TextConstruct.h"
 #include "search/Url.h"
 
 namespace kestrap {
 
-namespace {
-
-// Feeds mix prefixes freely (rdf:RDF, dc:date, atom:link): elements go by local name.
 std::string_view LocalName(const pugi::xml_node& node) {
     std::string_view name = node.name();
     size_t colon = name.rfind(':');
@@ -66,25 +65,7 @@ std::string ElementText(const pugi::xml_node& node) {
     return text;
 }
 
-std::string RssLink(const pugi::xml_node& item) {
-    for (pugi::xml_node child : item.children()) {
-        if (child.type() != pugi::node_element || LocalName(child) != "link") continue;
-        std::string text = ElementText(child);
-        if (!text.empty()) return text;
-    }
-    return {};
-}
-
-std::string AtomLink(const pugi::xml_node& entry) {
-    for (pugi::xml_node child : entry.children()) {
-        if (child.type() != pugi::node_element || LocalName(child) != "link") continue;
-        pugi::xml_attribute rel = child.attribute("rel");
-        if (!rel || std::strcmp(rel.value(), "alternate") == 0) {
-            return std::string(StripBlanks(child.attribute("href").value()));
-        }
-    }
-    return {};
-}
+namespace {
 
 std::string RssDate(const pugi::xml_node& item) {
     std::string date = Rfc822StoredDate(ElementText(Child(item, "pubDate")));
@@ -156,17 +137,17 @@ std::vector<FeedItem> ReadXmlFeed(std::string_view document, std::string_view as
     if (!holder) return {};
 
     const std::string today = TodayStoredDate(clock);
+    const std::string itemsBase = XmlBase(holder, askedUrl);
     std::vector<FeedItem> items;
     for (pugi::xml_node node : holder.children()) {
         if (node.type() != pugi::node_element || LocalName(node) != (atom ? "entry" : "item")) continue;
         if (!ClosedBeforeFault(node, tree, parsed, document)) break;
-        std::string link = atom ? AtomLink(node) : RssLink(node);
-        if (link.empty()) continue;
         FeedItem item;
-        item.link = ResolveUrl(askedUrl, link);
+        item.link = atom ? AtomEntryLink(node, itemsBase) : RssItemLink(node, itemsBase);
         // only web addresses are ever opened: a "javascript:" link is no ad
         if (!HasWebScheme(item.link)) continue;
-        item.title = EscapeHtmlText(ElementText(Child(node, "title")));
+        const pugi::xml_node title = Child(node, "title");
+        item.title = EscapeHtmlText(atom ? TextConstructText(title) : ElementText(title));
         item.date = atom ? AtomDate(node) : RssDate(node);
         if (item.date.empty()) item.date = today;
         items.push_back(std::move(item));

@@ -9,11 +9,12 @@
 namespace kestrap {
 
 // Every item of the document in order: the title as HTML text in UTF-8 (entities decoded,
-// CDATA unwrapped, white space runs as one blank, then "&", "<", ">" escaped), the link
-// made absolute against `askedUrl`, the date in stored form (today's when the item has no
-// usable one). Items without an http:// or https:// link are left out. A document that is not well formed
-// yields the items that were complete before the fault; anything else that is not a feed
-// yields none.
+// CDATA unwrapped, an Atom title read as its text construct, white space runs as one
+// blank, then "&", "<", ">" escaped), the link as its format defines it (search/FeedLinks.h)
+// made absolute against the document's xml:base and `askedUrl`, the date in stored form
+// (today's when the item has no usable one). Items without an http:// or https:// link are
+// left out. A document that is not well formed yields the items that were complete before
+// the fault; anything else that is not a feed yields none.
 std::vector<FeedItem> ReadXmlFeed(std::string_view document, std::string_view askedUrl, const Clock& clock);
 
 // "&", "<" and ">" as character references, so that feed text shows as text.

@@ -116,7 +116,7 @@ TEST(FeedAddressItems, ReadsAtomTakingTheAlternateLinkAndUpdatedDate) {
 </feed>)";
     FeedStore store = Read(Ok(atom), "https://shop.example/feeds/all.atom");
     ASSERT_EQ(store.items.size(), 2u);
-    EXPECT_EQ(store.items[0].title, "Desk &amp;lt;oak&amp;gt;");
+    EXPECT_EQ(store.items[0].title, "Desk &lt;oak&gt;");
     EXPECT_EQ(store.items[0].link, "https://shop.example/listing/1");
     EXPECT_EQ(store.items[0].date, "2024-01-02");
     EXPECT_EQ(store.items[1].title, "Two lamps");

@@ -275,6 +275,7 @@ TEST(ScanFeed, AgreesWithThePlainScanOnRandomTagSoup) {
         ASSERT_EQ(store.items[i].link, "L");
     }
 
+    // one store for every round, as a run keeps one: items left from a longer feed must not show
     std::mt19937 random(2008);
     for (int round = 0; round < 1500; ++round) {
         std::string answer = round % 2 == 0 ? "</channel>" : "</image>";
@@ -287,14 +288,13 @@ TEST(ScanFeed, AgreesWithThePlainScanOnRandomTagSoup) {
         if (round % 100 == 0) answer.insert(answer.size() / 2, std::string(5000, 'y'));
         for (const FeedRules* rules : {&CraigslistRules, &KijijiRules}) {
             const FeedStore plain = ScanPlainly(answer, *rules);
-            FeedStore scanned;
-            ScanItems(answer, *rules, scanned);
-            ASSERT_EQ(scanned.cut, plain.cut) << answer;
-            ASSERT_EQ(scanned.items.size(), plain.items.size()) << answer;
-            for (size_t i = 0; i < scanned.items.size(); ++i) {
-                ASSERT_EQ(scanned.items[i].title, plain.items[i].title) << "item " << i << " of " << answer;
-                ASSERT_EQ(scanned.items[i].date, plain.items[i].date) << "item " << i << " of " << answer;
-                ASSERT_EQ(scanned.items[i].link, plain.items[i].link) << "item " << i << " of " << answer;
+            ScanItems(answer, *rules, store);
+            ASSERT_EQ(store.cut, plain.cut) << answer;
+            ASSERT_EQ(store.items.size(), plain.items.size()) << answer;
+            for (size_t i = 0; i < store.items.size(); ++i) {
+                ASSERT_EQ(store.items[i].title, plain.items[i].title) << "item " << i << " of " << answer;
+                ASSERT_EQ(store.items[i].date, plain.items[i].date) << "item " << i << " of " << answer;
+                ASSERT_EQ(store.items[i].link, plain.items[i].link) << "item " << i << " of " << answer;
             }
         }
     }
