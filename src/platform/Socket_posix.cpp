@@ -1,9 +1,10 @@
 #include "platform/Socket.h"
 
 #include <algorithm>
-#include <atomic>
+#include <arpa/inet.h>
 #include <cerrno>
-#include <csignal>
+#include <memory>
+#include <mutex>
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -12,6 +13,7 @@
 #include <string>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <vector>
 
 namespace kestrap {
 
@@ -37,8 +39,7 @@ bool WaitFor(int fd, short events, Clock::time_point deadline, const std::stop_t
     }
 }
 
-// The first IPv4 address of the host. The lookup runs on the resolver's own thread, so
-// that the caller can give up on it; a lookup given up frees its request when it ends.
+// A name lookup on the resolver's own threads, so that the caller can give up on it.
 struct Lookup {
     explicit Lookup(std::string name) : host(std::move(name)) {
         hints.ai_family = AF_INET;
@@ -49,29 +50,39 @@ struct Lookup {
     ~Lookup() {
         if (request.ar_result) ::freeaddrinfo(request.ar_result);
     }
-    static void Ended(sigval value) {
-        auto* lookup = static_cast<Lookup*>(value.sival_ptr);
-        if (lookup->owners.fetch_sub(1) == 1) delete lookup;
-    }
+    Lookup(const Lookup&) = delete;
+    Lookup& operator=(const Lookup&) = delete;
 
     std::string host;
     addrinfo hints{};
     gaicb request{};
-    std::atomic<int> owners{2};  // the caller and the resolver
 };
 
+// Lookups given up while the resolver still worked on them: each is freed once it has
+// ended, at a later lookup (no notification thread, which sanitizers could not follow).
+std::mutex abandonedLock;
+std::vector<std::unique_ptr<Lookup>> abandonedLookups;
+
+void KeepUntilEnded(std::unique_ptr<Lookup> lookup) {
+    std::lock_guard guard(abandonedLock);
+    std::erase_if(abandonedLookups, [](const std::unique_ptr<Lookup>& kept) {
+        return ::gai_error(&kept->request) != EAI_INPROGRESS;
+    });
+    if (lookup) abandonedLookups.push_back(std::move(lookup));
+}
+
+// The first IPv4 address of the host, a dotted address as it is.
 bool Resolve(std::string_view host, Clock::time_point deadline, const std::stop_token& abandon,
              sockaddr_in& address) {
-    auto* lookup = new Lookup(std::string(host));
-    sigevent ended{};
-    ended.sigev_notify = SIGEV_THREAD;
-    ended.sigev_notify_function = &Lookup::Ended;
-    ended.sigev_value.sival_ptr = lookup;
-    gaicb* requests[] = {&lookup->request};
-    if (::getaddrinfo_a(GAI_NOWAIT, requests, 1, &ended) != 0) {
-        delete lookup;
-        return false;
+    const std::string name(host);
+    if (::inet_pton(AF_INET, name.c_str(), &address.sin_addr) == 1) {
+        address.sin_family = AF_INET;
+        return true;
     }
+    KeepUntilEnded(nullptr);
+    auto lookup = std::make_unique<Lookup>(name);
+    gaicb* requests[] = {&lookup->request};
+    if (::getaddrinfo_a(GAI_NOWAIT, requests, 1, nullptr) != 0) return false;
     int status = EAI_INPROGRESS;
     while (status == EAI_INPROGRESS && !abandon.stop_requested() && Clock::now() < deadline) {
         auto left = std::chrono::ceil<std::chrono::nanoseconds>(deadline - Clock::now());
@@ -81,12 +92,14 @@ bool Resolve(std::string_view host, Clock::time_point deadline, const std::stop_
         ::gai_suspend(waited, 1, &slice);
         status = ::gai_error(&lookup->request);
     }
-    const bool found = status == 0 && lookup->request.ar_result != nullptr;
-    if (found) address = *reinterpret_cast<const sockaddr_in*>(lookup->request.ar_result->ai_addr);
-    // a lookup taken off the queue before it ran tells nobody that it ended
-    const bool cancelled = status == EAI_INPROGRESS && ::gai_cancel(&lookup->request) == EAI_CANCELED;
-    if (lookup->owners.fetch_sub(cancelled ? 2 : 1) == (cancelled ? 2 : 1)) delete lookup;
-    return found;
+    if (status == EAI_INPROGRESS) {
+        // taken off the queue before it ran, it is done with; else it ends on its own
+        if (::gai_cancel(&lookup->request) != EAI_CANCELED) KeepUntilEnded(std::move(lookup));
+        return false;
+    }
+    if (status != 0 || lookup->request.ar_result == nullptr) return false;
+    address = *reinterpret_cast<const sockaddr_in*>(lookup->request.ar_result->ai_addr);
+    return true;
 }
 
 bool WouldBlock(int error) { return error == EAGAIN || error == EWOULDBLOCK || error == EINTR; }
