@@ -249,7 +249,7 @@ int ReadPairAnswer(const AppState& state, const SearchPair& pair, const std::str
     if (!pair.Fetches()) return 0;
     if (answer.empty()) return -1;
     if (!pair.address.empty()) {
-        return ReadFeedAddressItems(answer, pair.address, pair.termFilter, *state.clock, store);
+        return ReadFetchedFeedAddress(answer, pair.termFilter, *state.clock, store);
     }
     return ScanFeed(answer, pair.query.host, store);
 }

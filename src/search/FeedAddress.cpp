@@ -5,6 +5,7 @@
 #include "common/Text.h"
 #include "search/FeedText.h"
 #include "search/FeedXml.h"
+#include "search/HttpAnswer.h"
 #include "search/Url.h"
 
 namespace kestrap {
@@ -51,20 +52,6 @@ std::vector<TermPart> SplitTerm(std::string_view term) {
     return parts;
 }
 
-// The body after the blank line that ends the headers, when the status is a success.
-std::string_view SuccessBody(std::string_view answer) {
-    std::string_view statusLine = answer.substr(0, answer.find_first_of("\r\n"));
-    size_t space = statusLine.find(' ');
-    if (statusLine.substr(0, 5) != "HTTP/" || space == std::string_view::npos ||
-        statusLine.substr(space + 1, 1) != "2") {
-        return {};
-    }
-    size_t end = answer.find("\r\n\r\n");
-    if (end != std::string_view::npos) return answer.substr(end + 4);
-    end = answer.find("\n\n");
-    return end == std::string_view::npos ? std::string_view{} : answer.substr(end + 2);
-}
-
 }  // namespace
 
 bool IsFeedAddress(std::string_view cityLine) { return HasWebScheme(StripBlanks(cityLine)); }
@@ -93,25 +80,44 @@ bool TitleMatchesTerm(std::string_view title, std::string_view term) {
     return true;
 }
 
-std::string FetchFeedAddress(std::string_view url, const HttpOptions& http) { return HttpGetUrl(url, http); }
+std::string FetchFeedAddress(std::string_view url, const HttpOptions& http) {
+    HttpFetch fetch = HttpGetUrl(url, http);
+    if (fetch.answer.empty()) return {};
+    // an address holds no line break (the client fetches none that does), so the first
+    // line end is the one after it
+    return fetch.url + "\n" + fetch.answer;
+}
 
-int ReadFeedAddressItems(std::string_view answer, std::string_view askedUrl, std::string_view termFilter,
+int ReadFetchedFeedAddress(std::string_view fetched, std::string_view termFilter, const Clock& clock,
+                           FeedStore& store) {
+    const size_t lineEnd = fetched.find('\n');
+    if (lineEnd == std::string_view::npos) {
+        store.items.clear();
+        store.cut = false;
+        return 0;
+    }
+    return ReadFeedAddressItems(fetched.substr(lineEnd + 1), fetched.substr(0, lineEnd), termFilter, clock,
+                                store);
+}
+
+int ReadFeedAddressItems(std::string_view answer, std::string_view answeredUrl, std::string_view termFilter,
                          const Clock& clock, FeedStore& store) {
     store.items.clear();
     store.cut = false;
-    const std::string_view body = SuccessBody(answer);
-    if (body.empty()) return 0;
-    for (FeedItem& item : ReadXmlFeed(body, askedUrl, clock)) {
+    const HttpAnswerParts parts = ReadHttpAnswer(answer);
+    if (parts.status < 200 || parts.status > 299 || parts.body.empty()) return 0;
+    ReadXmlFeed(parts.body, answeredUrl, clock, [&](FeedItem& item) {
         // the reader gives UTF-8 whatever the feed's encoding: held as every feed's text is
         item.title = HeldTitle(item.title, true);
         item.link = HeldLink(item.link, true);
-        if (!TitleMatchesTerm(item.title, termFilter)) continue;
+        if (!TitleMatchesTerm(item.title, termFilter)) return true;
         if (store.items.size() >= static_cast<size_t>(MaxFeedItems)) {
             store.cut = true;
-            break;
+            return false;
         }
         store.items.push_back(std::move(item));
-    }
+        return true;
+    });
     return static_cast<int>(store.items.size());
 }
 

@@ -25,14 +25,20 @@ std::string FeedAddressUrl(std::string_view cityLine, std::string_view term);
 // is HTML text, so the term is compared in that form too. An empty term keeps every title.
 bool TitleMatchesTerm(std::string_view title, std::string_view term);
 
-// The server's answer for the address (redirects followed), empty when nothing came.
+// What a fetch of the address brought, for ReadFetchedFeedAddress: the address that
+// answered (redirects followed) on a line of its own, then the server's answer; empty
+// when nothing came.
 std::string FetchFeedAddress(std::string_view url, const HttpOptions& http = {});
 
-// Reads the items of an answer to `askedUrl` into `store` (emptied first): only those
-// whose title matches `termFilter` (empty: all), at most MaxFeedItems (store.cut when
-// more matched). An answer that is not a 2xx success or not a feed gives none.
-// Returns the count.
-int ReadFeedAddressItems(std::string_view answer, std::string_view askedUrl, std::string_view termFilter,
+// Reads the items of an answer that came from `answeredUrl` into `store` (emptied first),
+// relative links resolved against that address: only those whose title matches
+// `termFilter` (empty: all), at most MaxFeedItems (store.cut when more matched). An answer
+// that is not a 2xx success or not a feed gives none. Returns the count.
+int ReadFeedAddressItems(std::string_view answer, std::string_view answeredUrl, std::string_view termFilter,
                          const Clock& clock, FeedStore& store);
+
+// The same for what FetchFeedAddress gave.
+int ReadFetchedFeedAddress(std::string_view fetched, std::string_view termFilter, const Clock& clock,
+                           FeedStore& store);
 
 }  // namespace kestrap

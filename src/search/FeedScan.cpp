@@ -9,6 +9,7 @@
 #include "common/Text.h"
 #include "search/Dates.h"
 #include "search/FeedText.h"
+#include "search/HttpAnswer.h"
 
 namespace kestrap {
 
@@ -161,7 +162,7 @@ void ScanItems(std::string_view answer, const FeedRules& rules, FeedStore& store
     const size_t startAt = FindText(answer, rules.startMarker);
     if (startAt == npos) return;
     const std::string_view text = answer.substr(startAt);
-    const bool utf8 = IsUtf8Feed(AnswerBody(answer));
+    const bool utf8 = IsUtf8Feed(ReadHttpAnswer(answer).body);
 
     TagScanner scanner(text);
     // the item count is the number of titles in the whole text: counted as the items are

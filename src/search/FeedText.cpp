@@ -93,14 +93,6 @@ bool StartsWithAnyCase(std::string_view text, std::string_view prefix) {
 
 }  // namespace
 
-std::string_view AnswerBody(std::string_view answer) {
-    const size_t crlf = FindText(answer, "\r\n\r\n");
-    const size_t lf = FindText(answer, "\n\n");
-    if (crlf == std::string_view::npos && lf == std::string_view::npos) return answer;
-    if (lf < crlf) return answer.substr(lf + 2);
-    return answer.substr(crlf + 4);
-}
-
 bool IsUtf8Feed(std::string_view body) {
     std::string_view start = body;
     SkipXmlSpace(start);

@@ -7,10 +7,6 @@
 
 namespace kestrap {
 
-// The body of an HTTP answer: what follows the first blank line, or the whole answer when
-// it has none.
-std::string_view AnswerBody(std::string_view answer);
-
 // True when the body's XML declaration (after white space and a byte-order mark) names
 // UTF-8 (any case, "utf-8" or "utf8"), or names no encoding (or is missing) and the whole
 // body is valid UTF-8. A body that names any other encoding is false.

@@ -9,6 +9,7 @@
 #include "StoreFixture.h"
 #include "common/Text.h"
 #include "search/Feed.h"
+#include "search/HttpAnswer.h"
 #include "app/FileSteps.h"
 #include "app/ResultsListBox.h"
 #include "store/ResultEntry.h"
@@ -123,8 +124,8 @@ TEST(FeedText, EncodingsOfTheBody) {
         ExpectHeld(Answer(test.head, test.ads), test.ads);
     }
     // no head, no blank line: the whole answer is the body
-    EXPECT_TRUE(IsUtf8Feed(AnswerBody("<?xml encoding=\"utf-8\"?>\xE9")));
-    EXPECT_FALSE(IsUtf8Feed(AnswerBody("HTTP/1.0 200 OK\n\n<?xml encoding=\"latin1\"?>")));
+    EXPECT_TRUE(IsUtf8Feed(ReadHttpAnswer("<?xml encoding=\"utf-8\"?>\xE9").body));
+    EXPECT_FALSE(IsUtf8Feed(ReadHttpAnswer("HTTP/1.0 200 OK\n\n<?xml encoding=\"latin1\"?>").body));
     EXPECT_FALSE(IsUtf8Feed("\xED\xA0\x80"));  // a surrogate
     EXPECT_FALSE(IsUtf8Feed("\xC0\xAF"));      // an overlong "/"
     EXPECT_FALSE(IsUtf8Feed("\xF4\x90\x80\x80"));  // past U+10FFFF
