@@ -21,6 +21,7 @@
 #include "search/SearchLines.h"
 #include "search/Url.h"
 #include "store/ResultEntry.h"
+#include "store/ResultsFile.h"
 
 namespace kestrap {
 
@@ -116,8 +117,11 @@ void MergePair(AppState& state, Window& window, const FeedStore& store, int foun
         }
         if (listFull && !fullReported) {
             fullReported = true;
-            PostStatus(window, "The results list is full (" + FormatThousands(MaxResults) +
-                                   " entries): new results are no longer added.");
+            PostStatus(window, "The results list is full (" +
+                                   (state.results.Count() < MaxResults
+                                        ? FormatPlain(MaxResultsFileBytes >> 20) + " MiB of text"
+                                        : FormatThousands(MaxResults) + " entries") +
+                                   "): new results are no longer added.");
         }
     });
 }

@@ -87,6 +87,22 @@ void AppendPercent(std::string& out, unsigned char b) {
     out += Hex[b & 0x0F];
 }
 
+// The length of the character or entity reference at the start of `text` ("&amp;",
+// "&#233;", "&#xE9;"), or 1 for an "&" that begins none.
+size_t ReferenceLength(std::string_view text) {
+    constexpr size_t longest = 32;
+    size_t at = 1;
+    const auto isName = [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    };
+    if (at < text.size() && text[at] == '#') ++at;
+    if (at < text.size() && at == 2 && (text[at] == 'x' || text[at] == 'X')) ++at;
+    const size_t nameStart = at;
+    while (at < text.size() && at < longest && isName(text[at])) ++at;
+    if (at == nameStart || at >= text.size() || text[at] != ';') return 1;
+    return at + 1;
+}
+
 bool StartsWithAnyCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() && LowerCase(text.substr(0, prefix.size())) == prefix;
 }
@@ -111,32 +127,35 @@ std::string HeldTitle(std::string_view raw, bool utf8) {
     const bool plain = std::none_of(raw.begin(), raw.end(), [utf8](char c) {
         return c == '<' || c == '>' || (utf8 && static_cast<unsigned char>(c) >= 0x80);
     });
-    if (plain) return std::string(raw);
+    if (plain && raw.size() <= MaxHeldTitleBytes) return std::string(raw);
     std::string held;
-    held.reserve(raw.size());
+    held.reserve(std::min(raw.size(), MaxHeldTitleBytes));
     // opened only for a title with characters beyond ASCII
     std::optional<AnsiConverter> converter;
+    std::string unit;  // what one character of the title becomes, added whole or not at all
     for (size_t at = 0; at < raw.size();) {
         const char c = raw[at];
-        if (c == '<' || c == '>') {
-            held.append(c == '<' ? "&lt;" : "&gt;");
-            ++at;
-            continue;
-        }
+        unit.clear();
+        size_t length = 1;
         char32_t character = 0;
-        const size_t length = utf8 && static_cast<unsigned char>(c) >= 0x80
-                                  ? Utf8Sequence(raw.substr(at), character)
-                                  : 0;
-        if (length == 0) {
-            held.push_back(c);
-            ++at;
-            continue;
+        if (c == '<' || c == '>') {
+            unit = c == '<' ? "&lt;" : "&gt;";
+        } else if (c == '&') {
+            length = ReferenceLength(raw.substr(at));
+            unit = raw.substr(at, length);
+        } else if (utf8 && static_cast<unsigned char>(c) >= 0x80 &&
+                   (length = Utf8Sequence(raw.substr(at), character)) > 0) {
+            if (!converter) converter.emplace();
+            if (!converter->AppendCharacter(raw.substr(at, length), unit)) {
+                unit.append("&#").append(std::to_string(static_cast<uint32_t>(character)));
+                unit.push_back(';');
+            }
+        } else {
+            length = 1;
+            unit = c;
         }
-        if (!converter) converter.emplace();
-        if (!converter->AppendCharacter(raw.substr(at, length), held)) {
-            held.append("&#").append(std::to_string(static_cast<uint32_t>(character)));
-            held.push_back(';');
-        }
+        if (held.size() + unit.size() > MaxHeldTitleBytes) break;
+        held += unit;
         at += length;
     }
     return held;

@@ -3,8 +3,21 @@
 #include <algorithm>
 
 #include "store/ResultEntry.h"
+#include "store/ResultsFile.h"
 
 namespace kestrap {
+
+namespace {
+
+// An entry's line in the results file holds its fields and at most this much more: the
+// item's tags, and a day heading with the list tags around it.
+constexpr size_t EntryFileOverhead = 128;
+// The file's first heading and last lines.
+constexpr size_t FileOverhead = 1024;
+
+size_t FileBytesOf(std::string_view entry) { return entry.size() + EntryFileOverhead; }
+
+}  // namespace
 
 int ResultsList::Count() const {
     std::lock_guard guard(lock_);
@@ -18,9 +31,14 @@ bool ResultsList::ContainsLink(std::string_view link) const {
 
 bool ResultsList::Append(std::string_view entry) {
     std::lock_guard guard(lock_);
-    if (entries_.size() >= static_cast<size_t>(MaxResults)) return false;
+    if (entries_.size() >= static_cast<size_t>(MaxResults) || bytesFull_) return false;
+    if (fileBytes_ + FileBytesOf(entry) > MaxResultsFileBytes - FileOverhead) {
+        bytesFull_ = true;
+        return false;
+    }
     IndexLink(entry);
     entries_.emplace_back(entry);
+    fileBytes_ += FileBytesOf(entry);
     return true;
 }
 
@@ -28,6 +46,8 @@ void ResultsList::Clear() {
     std::lock_guard guard(lock_);
     entries_.clear();
     links_.Clear();
+    fileBytes_ = 0;
+    bytesFull_ = false;
 }
 
 std::vector<std::string> ResultsList::Entries() const {
@@ -45,7 +65,12 @@ void ResultsList::Replace(std::vector<std::string> entries) {
     std::lock_guard guard(lock_);
     entries_ = std::move(entries);
     links_.Clear();
-    for (const auto& entry : entries_) IndexLink(entry);
+    fileBytes_ = 0;
+    bytesFull_ = false;
+    for (const auto& entry : entries_) {
+        IndexLink(entry);
+        fileBytes_ += FileBytesOf(entry);
+    }
 }
 
 void ResultsList::SortDescending() {

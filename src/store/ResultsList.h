@@ -16,7 +16,11 @@ public:
     int Count() const;
     // true when some entry's stripped link field equals `link` byte for byte
     bool ContainsLink(std::string_view link) const;
-    bool Append(std::string_view entry);  // false when MaxResults entries are held
+    // False when MaxResults entries are held, or when the entry would take the results file
+    // written from the list past MaxResultsFileBytes; after such a refusal every addition is
+    // refused until the list is cleared or replaced, so that what Save writes is always
+    // read back whole.
+    bool Append(std::string_view entry);
     void Clear();
     std::vector<std::string> Entries() const;  // a copy, in list order
     // Calls `visit` with each entry in list order while the lock is held: `visit` must not
@@ -32,6 +36,8 @@ private:
     mutable std::mutex lock_;
     std::vector<std::string> entries_;
     LinkSet links_;
+    size_t fileBytes_ = 0;    // what the entries take in the results file, at most
+    bool bytesFull_ = false;  // an entry was refused for the file's size
 };
 
 }  // namespace kestrap

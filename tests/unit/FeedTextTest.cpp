@@ -92,6 +92,30 @@ TEST(FeedText, HostileTitlesAndLinksAreHeldAsText) {
     EXPECT_EQ(store.items[0].date, "_b____/b_2");
 }
 
+TEST(FeedText, ALongTitleIsCutWhereACharacterOrReferenceEnds) {
+    const std::string a4093(4093, 'a');
+    struct Case {
+        std::string raw;
+        bool utf8;
+        std::string held;
+    } cases[] = {
+        {std::string(5000, 'a'), false, std::string(4096, 'a')},
+        {a4093 + "<", false, a4093},                                // "&lt;" would not fit whole
+        {a4093 + "&amp;b", true, a4093},                            // nor a reference as sent
+        {a4093 + "&#233;", false, a4093},
+        {a4093 + "&a", false, a4093 + "&a"},                        // an "&" alone is a character
+        {a4093 + "\xC3\xA9\xC3\xA9", true, a4093 + "\xE9\xE9"},   // two characters in the code page
+        {a4093 + "\xF0\x9F\x98\x80", true, a4093},                // "&#128512;" would not fit
+        {std::string(3000, '<'), true, []{ std::string s; for (int i = 0; i < 1024; ++i) s += "&lt;"; return s; }()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.raw.substr(2990));
+        const std::string held = HeldTitle(c.raw, c.utf8);
+        EXPECT_EQ(held, c.held);
+        EXPECT_LE(held.size(), MaxHeldTitleBytes);
+    }
+}
+
 TEST(FeedText, EncodingsOfTheBody) {
     const std::string invalid = "caf\xE9 and \xC3\xA9";  // a Latin-1 byte beside a UTF-8 one
     const std::string ansi = "V\xE9lo";
