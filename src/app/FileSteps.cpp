@@ -54,20 +54,25 @@ void LoadResultsFile(AppState& state, Window& window, std::string_view name, New
         readWhole = !PathExists(path);
     } else {
         // the list box is filled in one go
-        int leftOut = 0;
+        ResultsFileReading reading;
         window.RunOnWindowThread([&] {
-            leftOut = ReadResultsFileEntries(bytes, [&](std::string_view entry) {
+            reading = ReadResultsFileEntries(bytes, [&](std::string_view entry) {
                 return AppendLoadedResult(state, window, entry);
             }, marks);
         });
-        readWhole = leftOut == 0 && !cut;
-        if (leftOut > 0) {
-            PostStatus(window, FormatThousands(leftOut) + " entries of " + std::string(name) +
+        // an empty file holds nothing to lose
+        readWhole = (reading.Whole() || bytes.empty()) && !cut;
+        if (reading.leftOut > 0) {
+            PostStatus(window, FormatThousands(reading.leftOut) + " entries of " + std::string(name) +
                                    " were left out: the list holds at most " +
                                    FormatThousands(MaxResults) + ".");
         } else if (cut) {
             PostStatus(window, "Only the first " + FormatPlain(MaxResultsFileBytes >> 20) +
                                    " MiB of " + std::string(name) + " were read.");
+        } else if (!readWhole) {
+            PostStatus(window, std::string(name) + (reading.ours ? " has lines Kestrap could not read"
+                                                                 : " is not a Kestrap results file") +
+                                   ": Save asks before replacing it.");
         }
     }
     state.partlyReadResultsFile = readWhole ? std::string() : LowerCase(path);

@@ -170,11 +170,16 @@ std::string HeldLink(std::string_view raw, bool utf8) {
         const auto b = static_cast<unsigned char>(c);
         return b <= 0x20 || b == 0x7F || c == '"' || c == '<' || c == '>' || (utf8 && b >= 0x80);
     };
-    if (std::none_of(raw.begin(), raw.end(), encoded)) return std::string(raw);
+    // "||" separates an entry's fields: bars in a row are written %7C, so that a link is
+    // the same text in the entry, in the file and after a reload
+    const bool bars = raw.find("||") != std::string_view::npos;
+    if (!bars && std::none_of(raw.begin(), raw.end(), encoded)) return std::string(raw);
     std::string held;
     held.reserve(raw.size() + 8);
-    for (const char c : raw) {
-        if (encoded(c)) AppendPercent(held, static_cast<unsigned char>(c));
+    for (size_t at = 0; at < raw.size(); ++at) {
+        const char c = raw[at];
+        const bool barInRow = c == '|' && ((at > 0 && raw[at - 1] == '|') || (at + 1 < raw.size() && raw[at + 1] == '|'));
+        if (encoded(c) || barInRow) AppendPercent(held, static_cast<unsigned char>(c));
         else held.push_back(c);
     }
     return held;

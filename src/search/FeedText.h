@@ -24,8 +24,8 @@ constexpr size_t MaxHeldTitleBytes = 4096;
 std::string HeldTitle(std::string_view raw, bool utf8);
 
 // A link as held: space, tab, CR and LF trimmed from both ends; inside, '"', '<', '>',
-// white space and control bytes, and for a UTF-8 feed every byte above 127, become %XX
-// (upper-case hex). The result holds none of those bytes, so a held link is its own
+// white space and control bytes, bars in a row ("||"), and for a UTF-8 feed every byte
+// above 127, become %XX (upper-case hex). The result holds none of those bytes, so a held link is its own
 // form in the results file too.
 std::string HeldLink(std::string_view raw, bool utf8);
 

@@ -63,7 +63,7 @@ const std::vector<Ad> HostileAds = {
      "http\\..\\..\\windows\\system32\\calc.exe"},
     // the line breaks that 2011 feeds wrap their links in
     {"wrapped", "\n  http://x.test/2.html \r\n\t", "wrapped", "http://x.test/2.html"},
-    {"bars", "http://x.test/a||b", "bars", "http://x.test/a||b"},
+    {"bars", "http://x.test/a||b", "bars", "http://x.test/a%7C%7Cb"},
     {"inner", "http://x.test/a b\tc<d>", "inner", "http://x.test/a%20b%09c%3Cd%3E"},
     {"", "", "", ""},
     {"no host", "http:///etc/passwd", "no host", "http:///etc/passwd"},
