@@ -117,10 +117,11 @@ std::string FetchSecure(const Url& url, const HttpOptions& options, Clock::time_
 
 // The address as a request names it, the port written only when it is not the scheme's own.
 std::string UrlText(const Url& url) {
-    std::string text = url.https ? "https://" : "http://";
-    text += url.host;
-    if (url.port != (url.https ? 443 : 80)) text += ":" + std::to_string(url.port);
-    return text + url.target;
+    std::string text(url.https ? "https://" : "http://");
+    text.append(url.host);
+    if (url.port != (url.https ? 443 : 80)) text.append(":").append(std::to_string(url.port));
+    text.append(url.target);
+    return text;
 }
 
 HttpFetch FetchFollowing(Url url, const HttpOptions& options) {
