@@ -46,13 +46,16 @@ public:
 
 // Written apart from the client's reader: the status line alone says "redirect".
 bool HasRedirectStatusLine(std::string_view answer) {
-    const std::string_view line = answer.substr(0, answer.find('\n'));
+    std::string_view line = answer.substr(0, answer.find('\n'));
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     const size_t space = line.find(' ');
     if (line.substr(0, 5) != "HTTP/" || space == std::string_view::npos) return false;
-    const std::string_view code = line.substr(space + 1, 3);
-    const std::string_view after = line.substr(space + 1).substr(3, 1);
+    const std::string_view rest = line.substr(space + 1);
+    if (rest.size() < 3) return false;
+    const std::string_view code = rest.substr(0, 3);
+    const std::string_view after = rest.substr(3, 1);
     return (code == "301" || code == "302" || code == "303" || code == "307" || code == "308") &&
-           (after.empty() || after == " " || after == "\r");
+           (after.empty() || after == " ");
 }
 
 }  // namespace
