@@ -69,7 +69,7 @@ const Setup& SlowSetup() {
     return setup;
 }
 
-// Args: fetches at once, answers held at once (1, 1: one at a time).
+// Args: fetches at once (1: one at a time), MiB of answers waiting.
 void BM_SlowSearch(benchmark::State& bench) {
     const Setup& setup = SlowSetup();
     LoopbackServer server(ByHostAndPath(setup.answers));
@@ -77,7 +77,7 @@ void BM_SlowSearch(benchmark::State& bench) {
     for (int c = 0; c < Cities; ++c) dialer.Route(City(c) + ".craigslist.org", server.Port());
     AppState state;
     state.http.dialer = &dialer;
-    state.fetchLimits = {static_cast<int>(bench.range(0)), static_cast<int>(bench.range(1))};
+    state.fetchLimits = {static_cast<int>(bench.range(0)), static_cast<size_t>(bench.range(1)) << 20};
     FakeWindow window;
     window.KeepCallLog(false);
     window.SetText(IDC_CITIES, setup.cities);
@@ -95,8 +95,8 @@ void BM_SlowSearch(benchmark::State& bench) {
         static_cast<double>(Cities * Terms), benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_SlowSearch)
-    ->ArgNames({"fetches", "answers"})
-    ->Args({1, 1})
+    ->ArgNames({"fetches", "MiB"})
+    ->Args({1, 16})
     ->Args({8, 16})
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond)

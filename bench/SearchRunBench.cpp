@@ -106,7 +106,7 @@ void BM_SearchRun(benchmark::State& bench) {
     RouteCities(dialer, server.Port());
     AppState state;
     state.http = OptionsFor(dialer);
-    state.fetchLimits = {1, 1};  // the bare loop fetches one at a time too
+    state.fetchLimits = {1};  // the bare loop fetches one at a time too
     FakeWindow window;
     window.KeepCallLog(false);
     window.SetText(IDC_CITIES, Lines(Cities, City));

@@ -14,9 +14,6 @@
 #include "store/ResultsFile.h"
 
 namespace kestrap {
-namespace {
-
-}  // namespace
 
 std::string FailedFileText(const std::string& path, SystemError error) {
     return PathForDisplay(path) + " (" + SystemMessage(error) + ")";
@@ -39,43 +36,50 @@ bool SaveOneList(AppState& state, Window& window, std::string_view baseName, Sea
 
 }  // namespace
 
+ResultsFileLoad ReadResultsFileIntoList(AppState& state, const std::string& path,
+                                        NewMarks marks) {
+    ResultsFileLoad load;
+    state.results.Clear();
+    std::string bytes;
+    if (FileExists(path) && ReadFileStart(path, bytes, MaxResultsFileBytes, load.cut)) {
+        load.opened = true;
+        load.reading = ReadResultsFileEntries(
+            bytes, [&](std::string_view entry) { return state.results.Append(entry); }, marks);
+    }
+    // a missing file holds nothing to lose; a hidden one, or one held open by another
+    // program, does
+    load.whole = load.opened ? (load.reading.Whole() || bytes.empty()) && !load.cut : !PathExists(path);
+    state.partlyReadResultsFile = load.whole ? std::string() : LowerCase(path);
+    return load;
+}
+
 void LoadResultsFile(AppState& state, Window& window, std::string_view name, NewMarks marks) {
     if (StripBlanks(name).empty()) return;
     std::string base = ListBaseName(name);
     ResetResults(state, window);
-    std::string path = JoinPath(state.programFolder, name);
-    std::string bytes;
-    bool cut = false;
-    bool readWhole = false;
-    if (!FileExists(path) || !ReadFileStart(path, bytes, MaxResultsFileBytes, cut)) {
+    const ResultsFileLoad load =
+        ReadResultsFileIntoList(state, JoinPath(state.programFolder, name), marks);
+    if (!load.opened) {
         PostStatus(window, "Error: Could not load " + std::string(name));
-        // a missing file holds nothing to lose; a hidden one, or one held open by another
-        // program, does
-        readWhole = !PathExists(path);
     } else {
         // the list box is filled in one go
-        ResultsFileReading reading;
         window.RunOnWindowThread([&] {
-            reading = ReadResultsFileEntries(bytes, [&](std::string_view entry) {
-                return AppendLoadedResult(state, window, entry);
-            }, marks);
+            for (const std::string& entry : state.results.Entries()) window.ListAppend(entry);
         });
-        // an empty file holds nothing to lose
-        readWhole = (reading.Whole() || bytes.empty()) && !cut;
-        if (reading.leftOut > 0) {
-            PostStatus(window, FormatThousands(reading.leftOut) + " entries of " + std::string(name) +
-                                   " were left out: the list holds at most " +
+        if (load.reading.leftOut > 0) {
+            PostStatus(window, FormatThousands(load.reading.leftOut) + " entries of " +
+                                   std::string(name) + " were left out: the list holds at most " +
                                    FormatThousands(MaxResults) + ".");
-        } else if (cut) {
+        } else if (load.cut) {
             PostStatus(window, "Only the first " + FormatPlain(MaxResultsFileBytes >> 20) +
                                    " MiB of " + std::string(name) + " were read.");
-        } else if (!readWhole) {
-            PostStatus(window, std::string(name) + (reading.ours ? " has lines Kestrap could not read"
-                                                                 : " is not a Kestrap results file") +
+        } else if (!load.whole) {
+            PostStatus(window, std::string(name) +
+                                   (load.reading.ours ? " has lines Kestrap could not read"
+                                                      : " is not a Kestrap results file") +
                                    ": Save asks before replacing it.");
         }
     }
-    state.partlyReadResultsFile = readWhole ? std::string() : LowerCase(path);
     LoadSearchLists(state, window, base);
 }
 

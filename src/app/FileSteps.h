@@ -12,6 +12,20 @@ namespace kestrap {
 struct AppState;
 class Window;
 
+// What reading a results file into the list found.
+struct ResultsFileLoad {
+    bool opened = false;  // false: missing, or could not be read
+    bool cut = false;     // only its first MaxResultsFileBytes were read
+    bool whole = false;   // nothing of it is missing from the list
+    ResultsFileReading reading;
+};
+// Replaces the list with the entries of the results file. The file counts as partly read
+// (state.partlyReadResultsFile) unless it was read whole (the program's own page, every
+// item line read, every entry in the list) or is missing; an empty file holds nothing to
+// lose.
+ResultsFileLoad ReadResultsFileIntoList(AppState& state, const std::string& path,
+                                        NewMarks marks);
+
 // Fills the list (and the list box) from the results file, then the term and city boxes
 // from its list files.
 void LoadResultsFile(AppState& state, Window& window, std::string_view name,

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <functional>
+#include <thread>
 #include <vector>
 
 #include "app/ControlIds.h"
@@ -28,7 +29,7 @@ struct WindowLayout {
 };
 
 // What the Win32 side keeps beside the program's state. It outlives the window: worker
-// threads may still use the seam after the window has ended.
+// threads may still use the seam after the window has ended, until they are joined.
 struct MainWindowShell {
     AppState* state = nullptr;
     Window* window = nullptr;  // the seam the logic works through
@@ -50,6 +51,8 @@ struct MainWindowShell {
     // keeps the window from showing.
     int openBoxes = 0;
     std::vector<std::function<void()>> deferredTasks;
+    // the update check at start, on a thread of its own
+    std::jthread updateCheck;
 };
 
 // Runs a task posted to the window's thread (Win32Window::Post), or keeps it for later;
@@ -61,6 +64,8 @@ std::vector<WORD> MainWindowTemplate();
 
 // Runs the main window modally until it is closed; the bold font is deleted afterwards.
 void BuildMainWindow(MainWindowShell& shell, HWND parent);
+// Stops the update check, if it is still going, and waits for its thread.
+void EndUpdateCheck(MainWindowShell& shell);
 
 // Construction steps once the dialog's controls exist (from WM_INITDIALOG).
 void PrepareMainWindow(MainWindowShell& shell, HWND dialog);

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 
 #include <string_view>
+#include <system_error>
+#include <thread>
 
 #include "app/SettingsSteps.h"
 #include "app/State.h"
@@ -75,12 +77,6 @@ void AlignToDword(std::vector<WORD>& out) {
     if (out.size() % 2 != 0) out.push_back(0);
 }
 
-DWORD WINAPI UpdateThreadProc(LPVOID parameter) {
-    auto& shell = *static_cast<MainWindowShell*>(parameter);
-    CheckForUpdate(*shell.window, shell.state->http);
-    return 0;
-}
-
 HFONT CreateBoldSearchFont() {
     HDC screen = GetDC(nullptr);
     const int pixelsPerInch = GetDeviceCaps(screen, LOGPIXELSY);
@@ -94,8 +90,17 @@ HFONT CreateBoldSearchFont() {
 
 void StartProgram(MainWindowShell& shell, HWND dialog) {
     LoadSettings(*shell.state, *shell.window);
-    // nobody waits for the check: the thread runs on after its handle is closed here
-    OwnedHandle updateThread(CreateThread(nullptr, 0, UpdateThreadProc, &shell, 0, nullptr));
+    // the window's end stops the check at once: nobody waits for the page then
+    try {
+        shell.updateCheck = std::jthread([&shell](std::stop_token stop) {
+            HttpOptions http = shell.state->http;
+            http.stop = stop;
+            http.abandon = stop;
+            CheckForUpdate(*shell.window, http);
+        });
+    } catch (const std::system_error&) {
+        // no check this time
+    }
     HICON icon = LoadIconA(GetModuleHandleA(nullptr), "HLBICON");
     if (icon) SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
 }
@@ -130,6 +135,12 @@ std::vector<WORD> MainWindowTemplate() {
         out.push_back(0);  // no creation data
     }
     return out;
+}
+
+void EndUpdateCheck(MainWindowShell& shell) {
+    if (!shell.updateCheck.joinable()) return;
+    shell.updateCheck.request_stop();
+    shell.updateCheck.join();
 }
 
 MainWindowShell* ShellOfWindow(HWND dialog) {

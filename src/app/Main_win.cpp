@@ -3,9 +3,9 @@
 #include <shellapi.h>
 
 #include "app/CommandLine.h"
-#include "app/HeadlessWindow.h"
 #include "app/MainWindow.h"
 #include "app/ScheduledRun.h"
+#include "app/SearchRun.h"
 #include "app/State.h"
 #include "app/Win32Window.h"
 #include "platform/Files.h"
@@ -49,13 +49,32 @@ int RunWithoutWindow(const CommandLine& line) {
     ComScope com;
     AppState state;
     state.programFolder = ExecutableFolder();
-    HeadlessWindow window([](std::string_view path) {
-        ShellExecuteW(nullptr, L"open", WidePath(path).c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
-    });
     ScheduledRunOptions options;
     options.resultsFile = line.resultsFile;
     options.openBrowser = line.openBrowser;
-    return RunScheduledSearch(state, window, options).exitCode;
+    options.open = [](std::string_view path) {
+        ShellExecuteW(nullptr, L"open", WidePath(path).c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
+    };
+    return RunScheduledSearch(state, options).exitCode;
+}
+
+int RunWindow() {
+    AppState state;
+    MainWindowShell shell;
+    Win32Window window(shell);
+    shell.state = &state;
+    shell.window = &window;
+
+    state.programFolder = ExecutableFolder();
+    // held until the window has ended: scheduled runs on this folder write nothing meanwhile
+    ProgramLock windowLock = TakeWindowLock(state.programFolder, std::chrono::seconds(30));
+    InitialiseCommonControls();
+    BuildMainWindow(shell, nullptr);
+    // the window is gone: a search or an update check still going is asked to stop, and
+    // waited for, before what they use goes
+    EndSearch(state);
+    EndUpdateCheck(shell);
+    return 0;
 }
 
 }  // namespace
@@ -64,24 +83,10 @@ int RunWithoutWindow(const CommandLine& line) {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
     using namespace kestrap;
     const CommandLine line = ParseCommandLine(arguments ? arguments : "");
-    // ended as the window ends: nothing static is torn down under a thread
-    if (line.mode == RunMode::BadUsage) ExitProcess(static_cast<UINT>(ShowUsage(line)));
-    if (line.mode == RunMode::ScheduledSearch)
-        ExitProcess(static_cast<UINT>(RunWithoutWindow(line)));
-
-    // The search and update threads are not waited for when the window ends, so what they
-    // use is never destroyed: it lives until the process ends.
-    auto* state = new AppState;
-    auto* shell = new MainWindowShell;
-    auto* window = new Win32Window(*shell);
-    shell->state = state;
-    shell->window = window;
-
-    state->programFolder = ExecutableFolder();
-    // held until the process ends: scheduled runs on this folder write nothing meanwhile
-    ProgramLock windowLock = TakeWindowLock(state->programFolder, std::chrono::seconds(30));
-    InitialiseCommonControls();
-    BuildMainWindow(*shell, nullptr);
-    // ends the worker threads before anything static is torn down under them
-    ExitProcess(0);
+    switch (line.mode) {
+    case RunMode::BadUsage: return ShowUsage(line);
+    case RunMode::ScheduledSearch: return RunWithoutWindow(line);
+    case RunMode::Window: break;
+    }
+    return RunWindow();
 }

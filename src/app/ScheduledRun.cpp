@@ -1,10 +1,6 @@
 #include "app/ScheduledRun.h"
 
-#include <vector>
-
-#include "app/ControlIds.h"
 #include "app/FileSteps.h"
-#include "app/HeadlessWindow.h"
 #include "app/ResultsListBox.h"
 #include "app/SearchRun.h"
 #include "app/State.h"
@@ -12,7 +8,7 @@
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "platform/ProgramLock.h"
-#include "search/SearchLines.h"
+#include "run/SearchEngine.h"
 #include "store/ListFiles.h"
 #include "store/ResultsFile.h"
 #include "store/ScheduledLog.h"
@@ -54,75 +50,98 @@ ScheduledRunProblem ProblemOf(LockAnswer answer) {
     return ScheduledRunProblem::LockFailed;
 }
 
-// The window shows a placeholder for a missing list, which is no list to search.
-ScheduledRunProblem LoadLists(AppState& state, Window& window, std::string_view baseName) {
+// The city and term lists of the results file, as the window would show them; a missing
+// list is no list to search.
+struct RunLists {
+    std::string cities;
+    std::string terms;
+};
+
+ScheduledRunProblem ReadLists(const AppState& state, std::string_view baseName,
+                              RunLists& lists) {
     for (SearchList list : {SearchList::Terms, SearchList::Cities}) {
-        std::string text;
+        std::string& text = list == SearchList::Terms ? lists.terms : lists.cities;
         switch (ReadSearchListFile(state.programFolder, baseName, list, text)) {
         case ListFileRead::Unreadable: return ScheduledRunProblem::FileNotReadableWhole;
         case ListFileRead::Missing: return ScheduledRunProblem::NoCitiesOrTerms;
         case ListFileRead::Read: break;
         }
-        window.SetText(list == SearchList::Terms ? IDC_TERMS : IDC_CITIES, text);
     }
-    std::vector<std::string> lines;
-    if (ReadListLines(window.Text(IDC_CITIES), MaxCities, lines) == 0 ||
-        ReadListLines(window.Text(IDC_TERMS), MaxTerms, lines) == 0)
-        return ScheduledRunProblem::NoCitiesOrTerms;
     return ScheduledRunProblem::None;
 }
 
-ScheduledRunProblem Save(AppState& state, Window& window, const std::string& name,
+// The run's end is all a scheduled run needs of its events.
+class EndWatcher final : public SearchEvents {
+public:
+    void Started(const RunStarted&) override {}
+    void PairStarted(const PairInfo&) override {}
+    void Retrying(const PairInfo&) override {}
+    void PairDone(const PairInfo&, const PairResult&) override {}
+    void Ended(const RunEnded& ended) override { end = ended; }
+
+    RunEnded end;
+};
+
+ScheduledRunProblem Save(AppState& state, const RunLists& lists, const std::string& name,
                          const ScheduledRunOptions& options) {
     ProgramLock writeLock;
     const auto problem =
         ProblemOf(TakeWriteLock(state.programFolder, options.lockWait, writeLock));
     if (problem != ScheduledRunProblem::None) return problem;
     // written as the window's Save writes: the lists, then the sorted results
-    const bool listsSaved = SaveSearchLists(state, window, ListBaseName(name));
+    const std::string base = ListBaseName(name);
+    const bool citiesSaved = WriteFileAtomically(
+        SearchListPath(state.programFolder, base, SearchList::Cities), lists.cities);
+    const bool termsSaved = WriteFileAtomically(
+        SearchListPath(state.programFolder, base, SearchList::Terms), lists.terms);
     SortResultsNewestFirst(state);
     const std::string path = JoinPath(state.programFolder, name);
-    if (!SaveResultsFile(state, path) || !listsSaved) return ScheduledRunProblem::SaveFailed;
-    if (options.openBrowser) window.Open(path);
+    if (!SaveResultsFile(state, path) || !citiesSaved || !termsSaved)
+        return ScheduledRunProblem::SaveFailed;
+    if (options.openBrowser && options.open) options.open(path);
     return ScheduledRunProblem::None;
 }
 
-ScheduledRunProblem SearchAndSave(AppState& state, HeadlessWindow& window,
-                                  const ScheduledRunOptions& options, ScheduledRunSummary& run) {
+ScheduledRunProblem SearchAndSave(AppState& state, const ScheduledRunOptions& options,
+                                  ScheduledRunSummary& run) {
     ProgramLock runLock;
     auto problem = ProblemOf(TakeRunLock(state.programFolder, options.lockWait, runLock));
     if (problem != ScheduledRunProblem::None) return problem;
 
     // NEW marks of earlier scheduled runs stay until the user saves from the window
-    LoadResultsFile(state, window, run.resultsFile, NewMarks::Keep);
+    ReadResultsFileIntoList(state, JoinPath(state.programFolder, run.resultsFile),
+                            NewMarks::Keep);
     // a save would drop the entries that were not read
     if (!state.partlyReadResultsFile.empty()) return ScheduledRunProblem::FileNotReadableWhole;
-    problem = LoadLists(state, window, ListBaseName(run.resultsFile));
+    RunLists lists;
+    problem = ReadLists(state, ListBaseName(run.resultsFile), lists);
     if (problem != ScheduledRunProblem::None) return problem;
+    SearchLines lines = ReadSearchLines(lists.cities, lists.terms);
+    if (lines.cities.empty() || lines.terms.empty()) return ScheduledRunProblem::NoCitiesOrTerms;
 
-    StartSearch(state, window);
-    // the run may have ended already: only the refusal's own line tells a start that failed
-    if (window.Text(IDC_STATUS3) == "The search could not be started.")
-        return ScheduledRunProblem::SearchNotStarted;
-    window.WaitUntilSearchEnded();
-    run.pairs = state.tally.pairs;
-    run.itemsFound = state.tally.itemsFound;
-    run.newAds = state.tally.newAds;
-    run.failedFetches = state.tally.failedFetches;
+    EndWatcher watcher;
+    {
+        SearchEngine engine(std::move(lines), state.results, SearchOptionsOf(state), watcher);
+        if (!engine.Start()) return ScheduledRunProblem::SearchNotStarted;
+        engine.Wait();
+    }
+    run.pairs = watcher.end.tally.pairs;
+    run.itemsFound = watcher.end.tally.itemsFound;
+    run.newAds = watcher.end.tally.newAds;
+    run.failedFetches = watcher.end.tally.failedFetches;
     if (run.newAds == 0) return ScheduledRunProblem::None;
-    return Save(state, window, run.resultsFile, options);
+    return Save(state, lists, run.resultsFile, options);
 }
 
 }  // namespace
 
-ScheduledRunResult RunScheduledSearch(AppState& state, HeadlessWindow& window,
-                                      const ScheduledRunOptions& options) {
+ScheduledRunResult RunScheduledSearch(AppState& state, const ScheduledRunOptions& options) {
     const LocalTime started = state.clock->Now();
     ScheduledRunSummary run;
     run.resultsFile = StripBlanks(options.resultsFile).empty()
                           ? ResultsFileOfSettings(state.programFolder)
                           : CompletedName(options.resultsFile);
-    run.problem = SearchAndSave(state, window, options, run);
+    run.problem = SearchAndSave(state, options, run);
     AppendScheduledLog(state.programFolder, started, run);
     return {run.problem == ScheduledRunProblem::None ? 0 : 1, ScheduledLogLine(started, run)};
 }

@@ -1,19 +1,22 @@
 #pragma once
 // A search without a window, as Task Scheduler starts it: load the results file with its
-// lists, search as the window would, save when new ads were found, log one line.
+// lists, search, save when new ads were found, log one line.
 #include <chrono>
+#include <functional>
 #include <string>
+#include <string_view>
 
 namespace kestrap {
 
 struct AppState;
-class HeadlessWindow;
 
 struct ScheduledRunOptions {
     std::string resultsFile;  // as named on the command line; empty: the settings file's
     bool openBrowser = false;
     // how long to wait for another scheduled run on the same folder before giving up
     std::chrono::milliseconds lockWait{std::chrono::minutes(10)};
+    // the shell's "open" verb, for openBrowser; empty opens nothing
+    std::function<void(std::string_view path)> open;
 };
 
 struct ScheduledRunResult {
@@ -24,7 +27,6 @@ struct ScheduledRunResult {
 // Runs in state.programFolder and appends the log line to its kestrap.log. Never writes the
 // settings file, and writes nothing else while a window is open on the folder or when no
 // new ads were found.
-ScheduledRunResult RunScheduledSearch(AppState& state, HeadlessWindow& window,
-                                      const ScheduledRunOptions& options);
+ScheduledRunResult RunScheduledSearch(AppState& state, const ScheduledRunOptions& options);
 
 }  // namespace kestrap

@@ -2,10 +2,13 @@
 // The program's one set of shared state.
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/Clock.h"
+#include "run/SearchEngine.h"
+#include "run/SearchEvents.h"
 #include "search/FetchAhead.h"
 #include "search/Http.h"
 #include "store/ResultsList.h"
@@ -13,14 +16,6 @@
 namespace kestrap {
 
 enum SearchStateValue : int { SearchIdle = 0, SearchRunning = 1, SearchAbortRequested = -1 };
-
-// What the last search run did; written by the run's thread, read once it has ended.
-struct SearchTally {
-    int pairs = 0;  // pairs fetched, skipped ones left out
-    int itemsFound = 0;
-    int newAds = 0;
-    int failedFetches = 0;  // pairs whose answer stayed empty after the retry
-};
 
 struct AppState {
     std::string programFolder;  // with its trailing separator
@@ -44,15 +39,21 @@ struct AppState {
     bool layoutCaptured = false;
 
     std::atomic<int> searchState{SearchIdle};
-    SearchTally tally;
+    SearchTally tally;  // of the last run, once it has ended
 
     // seams: tests fix the clock and dial their own servers
     const Clock* clock = &SystemClock();
     HttpOptions http;
-    // Fetches ahead of the pair on screen: 8 at once, one per host, and at most 8 answers
-    // waiting beside them. {1, 1} fetches one at a time.
-    FetchLimits fetchLimits{8, 16};
+    // Fetches ahead of the pair on screen: 8 at once, one per host, and at most 16 MiB of
+    // answers waiting beside them. {1} fetches one at a time.
+    FetchLimits fetchLimits;
     std::chrono::milliseconds retryPause{1000};
+    // after Kill, the pair on screen may still finish this long
+    std::chrono::milliseconds stopGrace{2000};
+
+    // the run under way, or the last one; declared last, so that it ends first
+    std::unique_ptr<SearchEvents> searchWatcher;
+    std::unique_ptr<SearchEngine> search;
 };
 
 }  // namespace kestrap

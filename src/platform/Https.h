@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <stop_token>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,7 @@ struct HttpsRequest {
     std::chrono::milliseconds wait{5500};          // for the connection and every read
     std::chrono::steady_clock::time_point deadline;  // the whole fetch ends here
     size_t maxAnswerBytes = size_t{32} << 20;
+    std::stop_token abandon;  // once stopped, every wait gives up soon
 };
 
 class HttpsClient {

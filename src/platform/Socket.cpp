@@ -1,14 +1,16 @@
 #include "platform/Socket.h"
 
+#include <utility>
+
 namespace kestrap {
 
 namespace {
 
 class WebDialer final : public Dialer {
 public:
-    Connection Dial(std::string_view host, std::uint16_t port,
-                    std::chrono::milliseconds limit) const override {
-        return ConnectTcp(host, port, limit);
+    Connection Dial(std::string_view host, std::uint16_t port, std::chrono::milliseconds limit,
+                    std::stop_token abandon) const override {
+        return ConnectTcp(host, port, limit, std::move(abandon));
     }
 };
 

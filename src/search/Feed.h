@@ -34,8 +34,4 @@ FeedQuery BuildFeedQuery(std::string_view term, std::string_view lowerCity, std:
 // Scans an answer by the rules that the host selects; fills store.items, returns the count.
 int ScanFeed(std::string_view answer, std::string_view host, FeedStore& store);
 
-// Count of items read, 0 for none (or no request made), -1 for an empty answer.
-int FetchFeedItems(std::string_view term, std::string_view lowerCity, std::string_view section,
-                   FeedStore& store, const HttpOptions& http = {});
-
 }  // namespace kestrap

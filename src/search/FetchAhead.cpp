@@ -7,7 +7,8 @@
 
 namespace kestrap {
 
-FetchAhead::FetchAhead(std::vector<FetchJob> jobs, FetchLimits limits) : limits(limits) {
+FetchAhead::FetchAhead(std::vector<FetchJob> jobs, FetchLimits limits, std::stop_token stop)
+    : limits(limits), stop(std::move(stop)) {
     std::map<std::string, size_t> hostIndex;
     std::map<std::string, size_t> shared;
     fetchOfJob.reserve(jobs.size());
@@ -25,7 +26,7 @@ FetchAhead::FetchAhead(std::vector<FetchJob> jobs, FetchLimits limits) : limits(
         if (added) hosts.emplace_back();
         hosts[host->second].queue.push_back(fetches.size());
         fetchOfJob.push_back(fetches.size());
-        fetches.push_back({std::move(job.fetch), host->second, 1, Stage::Waiting, {}});
+        fetches.push_back({std::move(job.fetch), host->second, 1, Stage::Waiting, false, {}});
     }
     for (const Host& host : hosts) ready.insert(host.queue.front());
 
@@ -39,48 +40,75 @@ FetchAhead::FetchAhead(std::vector<FetchJob> jobs, FetchLimits limits) : limits(
 }
 
 FetchAhead::~FetchAhead() {
-    Stop();
-    for (std::thread& worker : workers) worker.join();
-}
-
-void FetchAhead::Stop() {
-    std::lock_guard<std::mutex> guard(lock);
-    stopping = true;
-    for (Fetch& fetch : fetches) std::string().swap(fetch.answer);
+    {
+        std::lock_guard guard(lock);
+        ending = true;
+    }
     changed.notify_all();
+    workers.clear();  // joins them
 }
 
-// Workers take the earliest ready fetch. When the fetch the run waits for has not started,
-// it is that earliest one: every fetch of an earlier job has been taken, so done, and its
-// host is free. It starts even at the bound, which then only shared answers kept for later
-// jobs can have filled; otherwise nothing would ever be taken again.
+// Called with the lock held.
+bool FetchAhead::IsRunsNext(size_t fetch) const {
+    return nextJob < fetchOfJob.size() && fetchOfJob[nextJob] == fetch;
+}
+
+// Called with the lock held. The answer the run is about to take is not ahead of it.
+size_t FetchAhead::AheadBytes() const {
+    if (nextJob >= fetchOfJob.size()) return heldBytes;
+    const Fetch& next = fetches[fetchOfJob[nextJob]];
+    return next.stage == Stage::Done ? heldBytes - next.answer.size() : heldBytes;
+}
+
+// The fetch the run waits for always may start: every fetch of an earlier job has been
+// taken, so done, and its host is free. Any other needs room for its answer.
 bool FetchAhead::MayStart(size_t fetch) const {
-    if (nextJob < fetchOfJob.size() && fetch == fetchOfJob[nextJob]) return true;
-    return holding < limits.answers;
+    if (IsRunsNext(fetch)) return true;
+    return !fetches[fetch].runsWhenTaken && AheadBytes() < limits.answerBytes;
+}
+
+// Workers take the earliest ready fetch that may start.
+std::optional<size_t> FetchAhead::NextToStart() const {
+    for (size_t fetch : ready)
+        if (MayStart(fetch)) return fetch;
+    return std::nullopt;
 }
 
 void FetchAhead::Work() {
-    std::unique_lock<std::mutex> guard(lock);
+    std::unique_lock guard(lock);
     while (true) {
-        changed.wait(guard,
-                     [this] { return stopping || (!ready.empty() && MayStart(*ready.begin())); });
-        if (stopping) return;
-        const size_t next = *ready.begin();
-        ready.erase(ready.begin());
-        fetches[next].stage = Stage::Running;
-        ++holding;
-        guard.unlock();
-        std::string answer = fetches[next].fetch();
-        guard.lock();
-        Finish(next, std::move(answer));
+        std::optional<size_t> next;
+        changed.wait(guard, stop, [&] { return ending || (next = NextToStart()).has_value(); });
+        if (ending || stop.stop_requested()) return;
+        RunFetch(*next, guard);
     }
+}
+
+// Called with the lock held, which is let go while the fetch runs.
+void FetchAhead::RunFetch(size_t fetch, std::unique_lock<std::mutex>& guard) {
+    ready.erase(fetch);
+    fetches[fetch].stage = Stage::Running;
+    guard.unlock();
+    std::string answer = fetches[fetch].fetch();
+    guard.lock();
+    Finish(fetch, std::move(answer));
 }
 
 // Called with the lock held.
 void FetchAhead::Finish(size_t fetch, std::string answer) {
     Fetch& done = fetches[fetch];
+    const size_t room = limits.answerBytes - std::min(AheadBytes(), limits.answerBytes);
+    if (!IsRunsNext(fetch) && answer.size() > room) {
+        // held, it would pass the bound: its host waits until the run gets there
+        done.stage = Stage::Waiting;
+        done.runsWhenTaken = true;
+        ready.insert(fetch);
+        changed.notify_all();
+        return;
+    }
     done.stage = Stage::Done;
-    if (!stopping) done.answer = std::move(answer);
+    heldBytes += answer.size();
+    done.answer = std::move(answer);
     Host& host = hosts[done.hostIndex];
     host.queue.pop_front();
     if (!host.queue.empty()) ready.insert(host.queue.front());
@@ -90,27 +118,30 @@ void FetchAhead::Finish(size_t fetch, std::string answer) {
 // Called with the lock held; the last taker gets the answer itself, earlier ones a copy.
 std::string FetchAhead::TakeAnswer(Fetch& fetch) {
     if (--fetch.takersLeft > 0) return fetch.answer;
-    --holding;
+    heldBytes -= fetch.answer.size();
     return std::exchange(fetch.answer, std::string());
 }
 
-std::string FetchAhead::Take(size_t k) {
-    std::unique_lock<std::mutex> guard(lock);
-    if (stopping || k != nextJob || k >= fetchOfJob.size()) return {};
-    Fetch& fetch = fetches[fetchOfJob[k]];
+size_t FetchAhead::HeldBytes() const {
+    std::lock_guard guard(lock);
+    return AheadBytes();
+}
+
+std::optional<std::string> FetchAhead::Take(size_t k) {
+    std::unique_lock guard(lock);
+    if (k != nextJob || k >= fetchOfJob.size()) return std::string();
+    const size_t index = fetchOfJob[k];
+    Fetch& fetch = fetches[index];
     if (workers.empty() && fetch.stage == Stage::Waiting) {
         // one at a time: the fetch runs here, and its turn on its host has come, since every
         // earlier job was taken
-        ready.erase(fetchOfJob[k]);
-        fetch.stage = Stage::Running;
-        ++holding;
-        guard.unlock();
-        std::string answer = fetch.fetch();
-        guard.lock();
-        Finish(fetchOfJob[k], std::move(answer));
+        if (stop.stop_requested()) return std::nullopt;
+        RunFetch(index, guard);
     }
-    changed.wait(guard, [&] { return stopping || fetch.stage == Stage::Done; });
-    if (stopping) return {};
+    changed.wait(guard, stop, [&] { return fetch.stage == Stage::Done; });
+    if (fetch.stage == Stage::Waiting) return std::nullopt;  // stopped before it started
+    // a fetch under way at the stop ends as its options let it
+    changed.wait(guard, [&] { return fetch.stage == Stage::Done; });
     ++nextJob;
     std::string answer = TakeAnswer(fetch);
     changed.notify_all();

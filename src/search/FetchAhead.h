@@ -1,21 +1,27 @@
 #pragma once
 // Fetches a run's answers ahead of the run while the run takes them strictly in order.
 //
-//   FetchAhead ahead(std::move(jobs));       // fetching starts here
+//   FetchAhead ahead(std::move(jobs), limits, stop);  // fetching starts here
 //   for (size_t k = 0; k < count; ++k) {
-//       if (aborted) { ahead.Stop(); break; }
-//       std::string answer = ahead.Take(k);  // waits for job k's answer
+//       std::optional<std::string> answer = ahead.Take(k);  // waits for job k's answer
+//       if (!answer) break;                                 // stopped before it came
 //   }
 //
 // Politeness: one fetch per host at a time, and a host's fetches go out in job order.
-// Memory: fetches under way plus answers not yet taken stay within `answers`; an answer
-// is dropped when its last job has taken it.
+// Memory: answers fetched ahead of the job the run takes next stay within `answerBytes`
+// together; an answer that finds no room is dropped and fetched again when the run reaches
+// it. An answer is let go when its last job has taken it (a shared answer kept for later
+// jobs counts until then).
+// Stop: once `stop` is requested no fetch starts; fetches under way go on until their
+// own options give them up.
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <set>
+#include <stop_token>
 #include <string>
 #include <thread>
 #include <vector>
@@ -32,23 +38,23 @@ struct FetchJob {
 
 struct FetchLimits {
     int fetches = 8;  // at once; 1 or less fetches one at a time on the taking thread
-    int answers = 8;  // held at once, fetches under way included
+    size_t answerBytes = size_t{16} << 20;  // fetched and waiting to be taken
 };
 
 class FetchAhead {
 public:
-    explicit FetchAhead(std::vector<FetchJob> jobs, FetchLimits limits = {});
-    ~FetchAhead();  // stops, then waits for the fetches under way to return
+    FetchAhead(std::vector<FetchJob> jobs, FetchLimits limits = {}, std::stop_token stop = {});
+    ~FetchAhead();  // waits for the fetches under way to return
     FetchAhead(const FetchAhead&) = delete;
     FetchAhead& operator=(const FetchAhead&) = delete;
 
     // Job k's answer, waiting until it has come. Jobs are taken in order, each once; a job
-    // taken out of turn, or any job after Stop, gets an empty answer.
-    std::string Take(size_t k);
+    // taken out of turn gets an empty answer. None when the stop came before its fetch
+    // started; a fetch under way at the stop is waited for.
+    std::optional<std::string> Take(size_t k);
 
-    // No fetch starts from here on; answers of fetches under way are thrown away. Returns
-    // at once: the fetching threads end as their fetches return.
-    void Stop();
+    // the answers fetched ahead of the job the run takes next, in bytes
+    size_t HeldBytes() const;
 
 private:
     enum class Stage { Waiting, Running, Done };
@@ -57,6 +63,7 @@ private:
         size_t hostIndex = 0;
         int takersLeft = 0;
         Stage stage = Stage::Waiting;
+        bool runsWhenTaken = false;  // its answer found no room: fetched again when taken
         std::string answer;
     };
     struct Host {
@@ -64,22 +71,27 @@ private:
     };
 
     void Work();
+    size_t AheadBytes() const;
     bool MayStart(size_t fetch) const;
+    std::optional<size_t> NextToStart() const;
+    void RunFetch(size_t fetch, std::unique_lock<std::mutex>& guard);
     void Finish(size_t fetch, std::string answer);
     std::string TakeAnswer(Fetch& fetch);
+    bool IsRunsNext(size_t fetch) const;
 
     FetchLimits limits;
+    std::stop_token stop;
     std::vector<Fetch> fetches;
     std::vector<size_t> fetchOfJob;
     std::vector<Host> hosts;
 
-    std::mutex lock;
-    std::condition_variable changed;
+    mutable std::mutex lock;
+    std::condition_variable_any changed;
     std::set<size_t> ready;  // fetches whose host is free and whose turn it is on that host
     size_t nextJob = 0;
-    int holding = 0;  // fetches under way plus answers with takers left
-    bool stopping = false;
-    std::vector<std::thread> workers;
+    size_t heldBytes = 0;  // answers done with takers left, the run's next one included
+    bool ending = false;
+    std::vector<std::jthread> workers;
 };
 
 }  // namespace kestrap

@@ -17,33 +17,10 @@ using std::chrono::milliseconds;
 constexpr size_t ReadSize = 4096;
 constexpr std::string_view UserAgent = "Mozilla/4.0 (compatible; MSIE 5.5; Windows NT)";
 
-// An abandoned fetch looks at its flag this often while it waits for the server.
-constexpr milliseconds AbandonSlice{100};
-
-bool Abandoned(const HttpOptions& options) {
-    return options.abandoned != nullptr && options.abandoned->load();
-}
-
 // Every wait is the usual one, or less when the fetch's overall time is nearly used up.
 milliseconds WaitLeft(milliseconds wait, Clock::time_point deadline) {
     auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now());
     return std::clamp(left, milliseconds(0), wait);
-}
-
-// Waits like Receive, but in slices when the fetch may be abandoned meanwhile.
-size_t ReceiveUnlessAbandoned(Connection& connection, char* buffer, size_t room,
-                              milliseconds wait, const HttpOptions& options) {
-    if (options.abandoned == nullptr) return connection.Receive(buffer, room, wait);
-    const auto until = Clock::now() + wait;
-    while (!Abandoned(options)) {
-        const auto sliceStart = Clock::now();
-        const auto left = std::chrono::duration_cast<milliseconds>(until - sliceStart);
-        const auto slice = std::clamp(left, milliseconds(0), AbandonSlice);
-        const size_t got = connection.Receive(buffer, room, slice);
-        // nothing back well before the slice ended: the server closed or the line failed
-        if (got > 0 || left <= AbandonSlice || Clock::now() - sliceStart < slice / 2) return got;
-    }
-    return 0;
 }
 
 // A host we can put into a request: a plain name, no port, nothing a header could trip on.
@@ -70,8 +47,8 @@ std::string FetchPlain(const Url& url, const HttpOptions& options, Clock::time_p
     const Dialer& dialer = options.dialer ? *options.dialer : DefaultDialer();
     auto limit = std::chrono::duration_cast<milliseconds>(deadline - Clock::now());
     if (limit <= milliseconds(0)) return {};
-    if (Abandoned(options)) return {};
-    Connection connection = dialer.Dial(url.host, url.port, limit);
+    if (options.stop.stop_requested()) return {};
+    Connection connection = dialer.Dial(url.host, url.port, limit, options.abandon);
     if (!connection.IsOpen()) return {};
 
     std::string hostHeader = url.host;
@@ -84,7 +61,8 @@ std::string FetchPlain(const Url& url, const HttpOptions& options, Clock::time_p
         "Accept-Language: en-us\r\n",
         "\r\n",
     };
-    for (const std::string& line : lines) connection.Send(line, WaitLeft(options.wait, deadline));
+    for (const std::string& line : lines)
+        connection.Send(line, WaitLeft(options.wait, deadline), options.abandon);
 
     // servers close the connection to end an HTTP/1.0 answer, so read until a read yields nothing
     std::string answer;
@@ -94,8 +72,8 @@ std::string FetchPlain(const Url& url, const HttpOptions& options, Clock::time_p
         size_t had = answer.size();
         size_t room = std::min(ReadSize, options.maxAnswerBytes - had);
         answer.resize(had + room);
-        size_t got = ReceiveUnlessAbandoned(connection, answer.data() + had, room,
-                                            WaitLeft(options.wait, deadline), options);
+        size_t got = connection.Receive(answer.data() + had, room,
+                                        WaitLeft(options.wait, deadline), options.abandon);
         answer.resize(had + got);
         if (got == 0) break;
     }
@@ -112,6 +90,8 @@ std::string FetchSecure(const Url& url, const HttpOptions& options, Clock::time_
     request.wait = options.wait;
     request.deadline = deadline;
     request.maxAnswerBytes = options.maxAnswerBytes;
+    request.abandon = options.abandon;
+    if (options.stop.stop_requested()) return {};
     return client.Get(request);
 }
 

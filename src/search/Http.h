@@ -1,9 +1,9 @@
 #pragma once
 // The program's network client: HTTP/1.0 GET over a connection of its own, and https
 // through the system's HTTP stack, with one redirect loop for both.
-#include <atomic>
 #include <chrono>
 #include <cstddef>
+#include <stop_token>
 #include <string>
 #include <string_view>
 
@@ -19,9 +19,10 @@ struct HttpOptions {
     std::chrono::milliseconds totalLimit{120000};  // one fetch, redirects included
     int maxRedirects = 10;
     size_t maxAnswerBytes = size_t{32} << 20;
-    // Set once nobody wants the answer any more: the fetch then ends within a short slice
-    // of its current wait and gives what it has.
-    const std::atomic<bool>* abandoned = nullptr;
+    // Once `stop` is requested no request starts (nor a redirect's); once `abandon` is, a
+    // fetch under way gives up within a short slice of its current wait.
+    std::stop_token stop;
+    std::stop_token abandon;
 };
 
 // The server's whole answer (status line, headers, body), or empty when nothing came.

@@ -101,6 +101,12 @@ def wait_until(condition, timeout, what):
         time.sleep(0.05)
 
 
+def wait_until_first_pair_waits(program):
+    """Waits until a run is past its first pair's look at the Kill button: the progress bar
+    shows the pair. A Kill pressed from here on ends the run at its second pair."""
+    wait_until(lambda: program.progress()[0] >= 1, 15, "the run's first pair")
+
+
 class Driver:
     """One kdriver.exe process; call() sends a command and returns the answer's fields."""
 
@@ -272,11 +278,13 @@ class Program:
     def type(self, control, text):
         self.call("type", control, escape(text))
 
-    def click(self, control):
-        self.call("click", control)
+    def click(self, control, handled=False):
+        """Presses a button. handled: returns once the window has handled the press, for a
+        press that opens no box (one that does fails the call)."""
+        self.call("clicknow" if handled else "click", control)
 
-    def command(self, command_id):
-        self.call("command", command_id)
+    def command(self, command_id, handled=False):
+        self.call("commandnow" if handled else "command", command_id)
 
     def enabled(self, control):
         return self.call("enabled", control)[0] == "1"
@@ -430,9 +438,21 @@ class Scenario(unittest.TestCase):
     def tearDown(self):
         self.program.stop_driver()
         self.server.release_all()
+        self.keep_logs()
         output = self.program.output()
         if CRASH_MARK in output:
             self.fail(f"the program crashed:\n{output[-3000:]}")
+
+    def keep_logs(self):
+        """The browser's log and the program's output go with the scenario's logs, which
+        outlive the Wine prefix."""
+        p = self.program
+        kept = [(self.browser_log, "browser.log")]
+        kept += [(os.path.join(p.folder, "..", f"{p.name}-output{run}.txt"), f"output{run}.txt")
+                 for run in range(1, p.runs + 1)]
+        for path, name in kept:
+            if os.path.exists(path):
+                shutil.copy(path, os.path.join(self.logs, name))
 
     def feed_requests(self):
         return [r for r in self.server.logged() if r.host != feedserver.UPDATE_HOST]
@@ -462,7 +482,9 @@ class Scenario(unittest.TestCase):
         """Fills the two lists, runs a search to its end and returns the status lines."""
         self.program.set_text(CITIES, cities)
         self.program.set_text(TERMS, terms)
-        self.program.click(SEARCH)
+        # handled: the run has begun, so a "Search Complete" seen from here on is its own,
+        # not the last run's still on show
+        self.program.click(SEARCH, handled=True)
         wait_until(lambda: self.program.text(STATUS3) == "Search Complete", timeout,
                    "the end of the search")
         return self.program.status()

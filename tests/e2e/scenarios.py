@@ -5,6 +5,7 @@ Called by tests/e2e/run inside its namespace; arguments select scenarios whose n
 contains one of them. The last line printed is "N passed, N failed".
 """
 import os
+import re
 import ssl
 import sys
 import time
@@ -34,6 +35,28 @@ def selected(suite, names):
             yield item
 
 
+def print_logs(result, work, lines=40):
+    """Each failed scenario's logs: the requests the server saw, the tails of the rest."""
+    for test, _ in result.failures + result.errors:
+        name = test.id().split(".")[-1].removeprefix("test_")
+        folder = os.path.join(work, "logs", name)
+        if not os.path.isdir(folder):
+            continue
+        print(f"---- logs of {name} ({folder})")
+        for file in sorted(os.listdir(folder)):
+            if not os.path.isfile(os.path.join(folder, file)):
+                continue
+            with open(os.path.join(folder, file), "rb") as f:
+                text = f.read().decode("latin-1")
+            if file == "requests.log":
+                shown = re.findall(r"^(?:GET|POST|HEAD) .*$|^Host: .*$", text, re.MULTILINE)
+            else:
+                shown = text.splitlines()[-lines:]
+            print(f"-- {file}" + (" (empty)" if not shown else ""))
+            for line in shown:
+                print("   " + line.rstrip("\r"))
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     loader = unittest.TestLoader()
@@ -52,6 +75,7 @@ def main():
     runner = unittest.TextTestRunner(stream=sys.stdout, verbosity=2, resultclass=CountingResult)
     result = runner.run(suite)
     harness.Scenario.server.stop()
+    print_logs(result, work)
     failed = len(result.failures) + len(result.errors) + len(result.unexpectedSuccesses)
     print(f"end-to-end time: {time.monotonic() - started:.0f} s")
     print(f"{result.passed} passed, {failed} failed")

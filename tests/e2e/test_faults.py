@@ -193,11 +193,11 @@ class SaveFaultTest(Scenario):
         p.click(SEARCH)
         self.assertIsNotNone(self.server.wait_for_request(*BOSTON_BIKE, 15))
         p.press("Replace results file?", IDYES)
-        time.sleep(0.5)
+        # the window answers once the Save that asked has returned
+        self.assertEqual(p.text(SEARCH), "Kill Search")
         self.assertEqual(p.read("kestrap.html"), old)
         self.assertNotIn("kestrap.cit", p.files())
         self.assertEqual(self.browser_opened(), [])
-        self.assertEqual(p.text(SEARCH), "Kill Search")
 
         gate.set()
         wait_until(lambda: p.text(STATUS3) == "Search Complete", 20, "the end of the search")

@@ -32,6 +32,9 @@ class FetchAheadTest(Scenario):
                 expected_items[:0] = [entry(ad) for ad in reversed(ads)]
         expected_status.append("Search Complete")
         self.server.delay_answers(DELAY)
+        # every host's first answer is held back until eight fetches are under way at once
+        gates = [self.server.hold(*craigslist(f"slow{h}.craigslist.org", "sss", TERMS_TEXT[0]))
+                 for h in range(1, HOSTS + 1)]
         self.start_with({})
         p = self.program
         p.set_text(CITIES, "".join(f"slow{h}\r\n" for h in range(1, HOSTS + 1)))
@@ -39,6 +42,9 @@ class FetchAheadTest(Scenario):
 
         started = time.monotonic()
         p.click(SEARCH)
+        wait_until(lambda: len(self.feed_requests()) >= 8, 30, "eight fetches under way at once")
+        for gate in gates:
+            gate.set()
         seen = []
         # every status line of the run seen while it lasts, in the order seen
         while time.monotonic() - started < 60:
@@ -55,10 +61,10 @@ class FetchAheadTest(Scenario):
         self.assert_idle()
 
         one_at_a_time = HOSTS * len(TERMS_TEXT) * DELAY
+        # a figure only: on a busy machine the time says more about the machine
         print(f"\n12 hosts x 3 terms, answers after {DELAY} s: {took:.1f} s, "
               f"one fetch at a time takes at least {one_at_a_time:.1f} s "
               f"({one_at_a_time / took:.1f}x)")
-        self.assertLessEqual(took, one_at_a_time / 4)
         # the lines shown are those of the run one fetch at a time, in its order; a pair's
         # line may be seen before its answer was merged
         begun = {line[:line.index("...") + 3] for line in expected_status if "..." in line}
@@ -77,12 +83,12 @@ class FetchAheadTest(Scenario):
             self.assertEqual([r.path for r in mine],
                              [craigslist("x", "sss", term)[1] for term in TERMS_TEXT])
             for earlier, later in zip(mine, mine[1:]):
-                self.assertGreaterEqual(later.start, earlier.end - 0.05)
-        # at most eight at once
+                self.assertGreaterEqual(later.start, earlier.end)
+        # eight at once, never more
         moments = sorted([(r.start, 1) for r in requests] + [(r.end, -1) for r in requests],
                          key=lambda m: (m[0], m[1]))
         at_once, most = 0, 0
         for _, step in moments:
             at_once += step
             most = max(most, at_once)
-        self.assertLessEqual(most, 8)
+        self.assertEqual(most, 8)

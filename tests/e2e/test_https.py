@@ -8,8 +8,10 @@ SFBAY_BIKE = craigslist("sfbay.craigslist.org", "sss", "bike")
 
 
 def moved(status, location):
-    return (f"HTTP/1.1 {status}\r\nLocation: {location}\r\nContent-Length: 0\r\n\r\n"
-            .encode("ascii"))
+    # the server closes after every answer and says so; an HTTP/1.1 answer that does not is
+    # kept open by WinHTTP, which sends the redirect's request to the same host down it
+    return (f"HTTP/1.1 {status}\r\nLocation: {location}\r\nContent-Length: 0\r\n"
+            "Connection: close\r\n\r\n").encode("ascii")
 
 
 RSS2 = """<?xml version="1.0" encoding="UTF-8"?>

@@ -222,7 +222,8 @@ void LoopbackDialer::Route(const std::string& host, std::uint16_t port) {
     routes[host] = port;
 }
 
-Connection LoopbackDialer::Dial(std::string_view host, std::uint16_t webPort, milliseconds limit) const {
+Connection LoopbackDialer::Dial(std::string_view host, std::uint16_t webPort, milliseconds limit,
+                                std::stop_token abandon) const {
     std::string name(host);
     if (webPort != 80) name += ":" + std::to_string(webPort);
     std::uint16_t port = 0;
@@ -233,7 +234,7 @@ Connection LoopbackDialer::Dial(std::string_view host, std::uint16_t webPort, mi
         if (found == routes.end()) return {};
         port = found->second;
     }
-    return ConnectTcp("127.0.0.1", port, limit);
+    return ConnectTcp("127.0.0.1", port, limit, std::move(abandon));
 }
 
 std::vector<std::string> LoopbackDialer::Dialed() const {

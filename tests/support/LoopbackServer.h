@@ -134,7 +134,8 @@ public:
     LoopbackDialer(std::initializer_list<std::pair<const std::string, std::uint16_t>> routes);
     void Route(const std::string& host, std::uint16_t port);
 
-    Connection Dial(std::string_view host, std::uint16_t port, milliseconds limit) const override;
+    Connection Dial(std::string_view host, std::uint16_t port, milliseconds limit,
+                    std::stop_token abandon) const override;
     // every host asked for, in order, known or not
     std::vector<std::string> Dialed() const;
 

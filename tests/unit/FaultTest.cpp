@@ -271,7 +271,7 @@ TEST_F(Faults, CommandsDuringARunAreRefusedAndACloseLeavesWholeFiles) {
     LoopbackServer server(slow);
     for (const char* city : {"boston", "chicago", "denver", "miami"})
         dialer.Route(std::string(city) + ".craigslist.org", server.Port());
-    state.fetchLimits = {1, 1};  // the run must still be going after its second fetch
+    state.fetchLimits = {1};  // the run must still be going after its second fetch
 
     Search("boston\r\nchicago\r\ndenver\r\nmiami", "bike");
     ASSERT_TRUE(WaitFor([&] { return state.unsavedResults == 1 && server.ConnectionCount() >= 2; }));

@@ -11,7 +11,6 @@
 #include "FeedFixtures.h"
 #include "LoopbackServer.h"
 #include "StoreFixture.h"
-#include "app/HeadlessWindow.h"
 #include "app/ScheduledRun.h"
 #include "app/State.h"
 #include "platform/ProgramLock.h"
@@ -28,16 +27,16 @@ protected:
         dialer.Route("toronto.craigslist.org", server.Port());
     }
 
-    // one run as WinMain makes it: fresh state, a window nobody sees
+    // one run as WinMain makes it: fresh state, no window
     ScheduledRunResult Run(const TempFolder& folder, std::string name = "", bool open = false) {
         AppState state;
         state.programFolder = folder.Path();
         state.clock = &clock;
         state.http = QuickHttp(dialer);
         state.retryPause = 10ms;
-        HeadlessWindow window([&](std::string_view path) { opened.emplace_back(path); });
-        ScheduledRunOptions options{std::move(name), open, 200ms};
-        return RunScheduledSearch(state, window, options);
+        ScheduledRunOptions options{std::move(name), open, 200ms,
+                                    [&](std::string_view path) { opened.emplace_back(path); }};
+        return RunScheduledSearch(state, options);
     }
 
     std::atomic<int> feedItems{2};

@@ -206,7 +206,7 @@ TEST_F(SearchRun, KillDuringAFetchLetsItFinishThenStopsAtTheNextPair) {
     LoopbackServer server(Slow(HttpOk(CraigslistFeed({{"t", "http://x/1.html"}})), 400ms));
     dialer.Route("boston.craigslist.org", server.Port());
     dialer.Route("chicago.craigslist.org", server.Port());
-    state.fetchLimits = {1, 1};  // the server counts the requests of one fetch at a time
+    state.fetchLimits = {1};  // the server counts the requests of one fetch at a time
 
     Search("boston\r\nchicago", "bike");
     ASSERT_TRUE(WaitFor([&] { return server.ConnectionCount() == 1; }));
@@ -275,7 +275,7 @@ TEST_F(SearchRun, EmptyAnswerIsFetchedOnceMore) {
 
 TEST_F(SearchRun, KillDuringTheRetryPauseSkipsTheRetry) {
     state.retryPause = 5s;
-    state.fetchLimits = {1, 1};  // the server counts the requests of one fetch at a time
+    state.fetchLimits = {1};  // the server counts the requests of one fetch at a time
     LoopbackServer dead(Answer(""));
     dialer.Route("boston.craigslist.org", dead.Port());
     Search("boston", "bike\r\ncar,truck");
@@ -318,14 +318,14 @@ TEST_F(SearchRun, FetchingAheadShowsWhatOneAtATimeShows) {
     });
     for (int c = 0; c < 6; ++c) dialer.Route("city" + std::to_string(c) + ".craigslist.org", server.Port());
 
-    state.fetchLimits = {1, 1};
+    state.fetchLimits = {1};
     SearchToEnd(cities, "bike\r\ncar\r\ndesk");
     const std::vector<std::string> oneAtATimeLines = StatusLines();
     const std::vector<std::string> oneAtATimeList = window.ListItems();
 
     ResetResults(state, window);
     window.ClearCalls();
-    state.fetchLimits = {8, 16};
+    state.fetchLimits = {};
     SearchToEnd(cities, "bike\r\ncar\r\ndesk");
     EXPECT_EQ(StatusLines(), oneAtATimeLines);
     EXPECT_EQ(window.ListItems(), oneAtATimeList);

@@ -8,6 +8,8 @@
 //   type ID TEXT               select all, then WM_CHAR per character (into a combo's edit)
 //   click ID                   post BM_CLICK (a message box may follow)
 //   command ID                 post WM_COMMAND with that id to the main window
+//   clicknow ID | commandnow ID  the same, sent: answers once the window has handled it, so
+//                              only for a press that opens no box (one that does is an error)
 //   pick ID INDEX              select a combo item and post CBN_SELENDOK, as a user's pick
 //   dblclick ID INDEX          select a list box line and post LBN_DBLCLK, as a double-click
 //   text ID | enabled ID       a control's text; 1 or 0
@@ -211,6 +213,10 @@ public:
         if (name == "command") {
             return Posted(PostMessageW(main, WM_COMMAND, MAKEWPARAM(ToNumber(NextWord(line)), 0), 0));
         }
+        if (name == "commandnow") {
+            Send(main, WM_COMMAND, MAKEWPARAM(ToNumber(NextWord(line)), 0), 0);
+            return OkAnswer();
+        }
         int id = ToNumber(NextWord(line));
         HWND control = target.Control(id);
         if (!control) return ErrorAnswer("no control " + std::to_string(id));
@@ -227,6 +233,10 @@ private:
         }
         if (name == "type") return TypeText(control, Unescape(rest));
         if (name == "click") return Posted(PostMessageW(control, BM_CLICK, 0, 0));
+        if (name == "clicknow") {
+            Send(control, BM_CLICK, 0, 0);
+            return OkAnswer();
+        }
         if (name == "pick") {
             Send(control, CB_SETCURSEL, static_cast<WPARAM>(ToNumber(NextWord(rest))), 0);
             return Posted(PostMessageW(main, WM_COMMAND, MAKEWPARAM(id, CBN_SELENDOK),
