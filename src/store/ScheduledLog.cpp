@@ -74,12 +74,13 @@ std::string ScheduledLogLine(const LocalTime& when, const ScheduledRunSummary& r
 bool AppendScheduledLog(const std::string& programFolder, const LocalTime& when,
                         const ScheduledRunSummary& run) {
     const std::string path = programFolder + "kestrap.log";
-    if (!AppendToFile(path, ScheduledLogLine(when, run))) return false;
+    size_t size = 0;
+    if (!AppendToFile(path, ScheduledLogLine(when, run), &size)) return false;
     // past its bound the log keeps its last lines; a log that cannot be read or replaced
-    // stays as it is, the run's line in it
+    // stays as it is, the run's line in it. Only then is it opened for reading, which
+    // other writers' appends could not share.
     std::string bytes;
-    if (ReadWholeFile(path, bytes) && bytes.size() > TrimAboveBytes)
-        WriteFileAtomically(path, LastLines(bytes, KeptLines));
+    if (size > TrimAboveBytes && ReadWholeFile(path, bytes)) WriteFileAtomically(path, LastLines(bytes, KeptLines));
     return true;
 }
 
