@@ -5,8 +5,7 @@ import time
 
 from feeds import A, entry
 from feedserver import craigslist, http_answer
-from harness import (CITIES, IDNO, IDYES, LOAD, RESULTS_FILE, SAVE, SEARCH, STATUS3, TERMS, Scenario,
-                     wait_until)
+from harness import IDNO, IDYES, LOAD, RESULTS_FILE, SAVE, STATUS3, Scenario, wait_until
 
 SFBAY_BIKE = craigslist("sfbay.craigslist.org", "sss", "bike")
 
@@ -35,17 +34,8 @@ class HostileTest(Scenario):
 
     def search_one(self, city):
         """Searches one city for "bike"; the status lines from "Searching in" on."""
-        p = self.program
-        p.set_text(CITIES, city)
-        p.set_text(TERMS, "bike")
-        p.click(SEARCH)
+        status = self.search(city, "bike")
         searching = f"Searching in {city} for bike (sss)..."
-
-        def ended():
-            status = p.status()
-            return status[-1] == "Search Complete" and any(line.startswith(searching) for line in status)
-        wait_until(ended, 30, "the end of the search")
-        status = p.status()
         return status[next(n for n, line in enumerate(status) if line.startswith(searching)):]
 
     def test_hostile_answers_are_bounded_and_never_steer_the_fetch(self):
@@ -67,12 +57,6 @@ class HostileTest(Scenario):
         s.serve_answer("feeds.test", "/plain.xml", http_answer(rss([("bike four", "/ad/4", "")]).encode("ascii")))
         self.start_with({})
 
-        started = time.monotonic()
-        city = "http://feeds.test/broken.xml"
-        self.assertEqual(self.search_one(city),
-                         [f"Searching in {city} for bike (sss)... found 1 items, 1 are new.", "Search Complete"])
-        self.assertLess(time.monotonic() - started, 20)
-
         city = "http://feeds.test/says-moved.xml"
         self.assertEqual(self.search_one(city),
                          [f"Searching in {city} for bike (sss)... found 1 items, 1 are new.", "Search Complete"])
@@ -82,6 +66,12 @@ class HostileTest(Scenario):
         city = "https://secure.test/feed.xml"
         self.assertEqual(self.search_one(city), [f"Searching in {city} for bike (sss)...",
                                                  "HTTP Error -- retrying... no matches.", "Search Complete"])
+
+        started = time.monotonic()
+        city = "http://feeds.test/broken.xml"
+        self.assertEqual(self.search_one(city),
+                         [f"Searching in {city} for bike (sss)... found 1 items, 1 are new.", "Search Complete"])
+        self.assertLess(time.monotonic() - started, 20)
 
         self.assertEqual(sorted(self.program.items()), [
             "2026-12-05 || bike one || http://feeds.test/ad/1 || NEW",
