@@ -15,13 +15,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     ResultsList results;
     int added = 0;
-    const int leftOut = ReadResultsFileEntries(bytes, [&](const ResultEntry& entry) {
+    const ResultsFileReading reading = ReadResultsFileEntries(bytes, [&](const ResultEntry& entry) {
         if (!results.Add(entry)) return false;
         ++added;
         return true;
     });
     const int count = results.Count();
-    if (count != added || count > MaxResults || leftOut < 0) std::abort();
+    const int leftOut = reading.leftOut;
+    if (count != added || count != reading.entries || count > MaxResults || leftOut < 0) std::abort();
     if (leftOut > 0 && count != MaxResults) std::abort();
 
     // every entry read is written as exactly one item line

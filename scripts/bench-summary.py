@@ -10,6 +10,7 @@ ROWS = [
     ("BM_ScanFeed", "BM_BaselineMemmem", "cpu", 3.0, "slower"),
     ("BM_ScanFeed", "BM_BaselineMemchr", "cpu", 2.0, "slower"),
     ("BM_ReadAtomFeed", "BM_BaselinePugixmlParse", "cpu", 2.0, "slower"),
+    ("BM_ReadFeedWithFault", "BM_BaselineReadWellFormedFeed", "cpu", 2.0, "slower"),
     ("FindResultByLinkIndexed/10000", "FindResultByLinkScanBaseline/10000", "cpu", 100.0, "faster"),
     ("BM_SortResultsNewestFirst", "BM_BaselineStdSort", "cpu", None, "slower"),
     ("BM_SaveResultsFile", "BM_BaselineWriteSynced", "real", 3.0, "slower"),

@@ -43,13 +43,13 @@ ResultsFileLoad ReadResultsFileIntoList(AppState& state, const std::string& path
     std::string bytes;
     if (FileExists(path) && ReadFileStart(path, bytes, MaxResultsFileBytes, load.cut)) {
         load.opened = true;
-        load.leftOut = ReadResultsFileEntries(
+        load.reading = ReadResultsFileEntries(
             bytes, [&](const ResultEntry& entry) { return state.results.Add(entry); }, marks);
     }
     // a missing file holds nothing to lose; a hidden one, or one held open by another
     // program, does
-    const bool readWhole = load.opened ? load.leftOut == 0 && !load.cut : !PathExists(path);
-    state.partlyReadResultsFile = readWhole ? std::string() : LowerCase(path);
+    load.whole = load.opened ? (load.reading.Whole() || bytes.empty()) && !load.cut : !PathExists(path);
+    state.partlyReadResultsFile = load.whole ? std::string() : LowerCase(path);
     return load;
 }
 
@@ -63,13 +63,18 @@ void LoadResultsFile(AppState& state, Window& window, std::string_view name, New
         PostStatus(window, "Error: Could not load " + std::string(name));
     } else {
         RefillResultsBox(state, window);
-        if (load.leftOut > 0) {
-            PostStatus(window, FormatThousands(load.leftOut) + " entries of " +
+        if (load.reading.leftOut > 0) {
+            PostStatus(window, FormatThousands(load.reading.leftOut) + " entries of " +
                                    std::string(name) + " were left out: the list holds at most " +
                                    FormatThousands(MaxResults) + ".");
         } else if (load.cut) {
             PostStatus(window, "Only the first " + FormatPlain(MaxResultsFileBytes >> 20) +
                                    " MiB of " + std::string(name) + " were read.");
+        } else if (!load.whole) {
+            PostStatus(window, std::string(name) +
+                                   (load.reading.ours ? " has lines Kestrap could not read"
+                                                      : " is not a Kestrap results file") +
+                                   ": Save asks before replacing it.");
         }
     }
     LoadSearchLists(state, window, base);

@@ -16,10 +16,13 @@ class Window;
 struct ResultsFileLoad {
     bool opened = false;  // false: missing, or could not be read
     bool cut = false;     // only its first MaxResultsFileBytes were read
-    int leftOut = 0;      // entries that did not fit into the list
+    bool whole = false;   // nothing of it is missing from the list
+    ResultsFileReading reading;
 };
 // Replaces the list with the entries of the results file. The file counts as partly read
-// (state.partlyReadResultsFile) unless it was read whole or is missing.
+// (state.partlyReadResultsFile) unless it was read whole (the program's own page, every
+// item line read, every entry in the list) or is missing; an empty file holds nothing to
+// lose.
 ResultsFileLoad ReadResultsFileIntoList(AppState& state, const std::string& path,
                                         NewMarks marks);
 

@@ -9,6 +9,7 @@
 #include "app/MainWindow.h"
 #include "app/ResultsListBox.h"
 #include "app/SearchRun.h"
+#include "app/SettingsSteps.h"
 #include "app/State.h"
 
 namespace kestrap {
@@ -39,6 +40,25 @@ INT_PTR OnSysCommand(MainWindowShell& shell, HWND dialog, WPARAM command) {
     if (!CloseCommand(*shell.state, *shell.window)) return 1;
     EndDialog(dialog, 0);
     return 0;
+}
+
+// Windows asks before it ends the session (logoff, shutdown): the same question as at a
+// close, and while it is open Windows shows why the program holds the end up. The answer
+// goes back as the message's result; a yes has saved the settings, as a close does.
+INT_PTR OnQueryEndSession(MainWindowShell& shell, HWND dialog) {
+    const bool unsaved = shell.state->unsavedResults == 1;
+    if (unsaved) ShutdownBlockReasonCreate(dialog, L"Unsaved search results");
+    const bool mayEnd = CloseCommand(*shell.state, *shell.window);
+    if (unsaved) ShutdownBlockReasonDestroy(dialog);
+    SetWindowLongPtrA(dialog, DWLP_MSGRESULT, mayEnd ? TRUE : FALSE);
+    return TRUE;
+}
+
+// The session ends with the process, without a close: the settings are saved here.
+INT_PTR OnEndSession(MainWindowShell& shell, HWND dialog, WPARAM ending) {
+    if (ending) SaveSettings(*shell.state, *shell.window);
+    SetWindowLongPtrA(dialog, DWLP_MSGRESULT, 0);
+    return TRUE;
 }
 
 void OnHelp(const HELPINFO* info) {
@@ -152,6 +172,10 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_SYSCOMMAND:
         return OnSysCommand(*shell, dialog, wParam);
+    case WM_QUERYENDSESSION:
+        return OnQueryEndSession(*shell, dialog);
+    case WM_ENDSESSION:
+        return OnEndSession(*shell, dialog, wParam);
     case WM_HELP:
         OnHelp(reinterpret_cast<const HELPINFO*>(lParam));
         return 0;

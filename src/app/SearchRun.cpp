@@ -12,6 +12,7 @@
 #include "run/SearchEngine.h"
 #include "search/Feed.h"
 #include "store/ResultEntry.h"
+#include "store/ResultsFile.h"
 
 namespace kestrap {
 
@@ -88,8 +89,11 @@ public:
             PostStatus(window_, "Only the first " + FormatPlain(MaxFeedItems) +
                                     " items of a feed are read.");
         if (done.listFull)
-            PostStatus(window_, "The results list is full (" + FormatThousands(MaxResults) +
-                                    " entries): new results are no longer added.");
+            PostStatus(window_, "The results list is full (" +
+                                    (state_.results.Count() < MaxResults
+                                         ? FormatPlain(MaxResultsFileBytes >> 20) + " MiB of text"
+                                         : FormatThousands(MaxResults) + " entries") +
+                                    "): new results are no longer added.");
     }
 
     // The button reads "Search Now", and Save or Load may be pressed, only once a press finds

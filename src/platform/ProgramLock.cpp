@@ -38,7 +38,9 @@ std::string ProgramLockName(const std::string& programFolder, LockKind kind) {
         hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
     }
     static const char digits[] = "0123456789abcdef";
-    std::string name = "Global\\kestrap-";
+    // Local\\: the session's own namespace, where another user's program cannot make the
+    // name first and so hold every scheduled run off
+    std::string name = "Local\\kestrap-";
     for (int shift = 60; shift >= 0; shift -= 4) name += digits[(hash >> shift) & 15];
     switch (kind) {
     case LockKind::Window: return name + "-window";

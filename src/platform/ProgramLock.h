@@ -1,6 +1,6 @@
 #pragma once
-// Locks per program folder that every copy of the program on the machine sees, so that a
-// scheduled run never writes while the window is open on the same folder and two scheduled
+// Locks per program folder that every copy of the program in the user's session sees, so
+// that a scheduled run never writes while the window is open on the same folder and two scheduled
 // runs never write at once. The window holds its lock from start to exit; a scheduled run
 // holds the run lock for the whole run and the write lock around its writes.
 #include <chrono>
@@ -11,8 +11,9 @@ namespace kestrap {
 enum class LockKind { Window, Run, Write };
 enum class LockAnswer { Taken, WindowOpen, Busy, Failed };
 
-// The lock's system-wide name, from a hash of the lower-cased folder path: the same folder
-// spelt in another case, with "/" or without its trailing separator gets the same name.
+// The lock's name in the session's local namespace, from a hash of the lower-cased folder
+// path: the same folder spelt in another case, with "/" or without its trailing separator
+// gets the same name.
 std::string ProgramLockName(const std::string& programFolder, LockKind kind);
 
 class ProgramLock {

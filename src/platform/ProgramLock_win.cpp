@@ -10,7 +10,8 @@
 namespace kestrap {
 namespace {
 
-// Global\ so that a run Task Scheduler starts in another session still sees the window
+// The names are in the session's own namespace (ProgramLockName): a scheduled run sees the
+// window when Task Scheduler starts it in the user's session
 HANDLE OpenNamedMutex(const std::string& name, bool create) {
     return create ? CreateMutexA(nullptr, FALSE, name.c_str())
                   : OpenMutexA(SYNCHRONIZE, FALSE, name.c_str());

@@ -5,8 +5,34 @@
 
 namespace kestrap {
 
+namespace {
+
+constexpr char Hex[] = "0123456789ABCDEF";
+
+// A section as it goes into the request: every byte but letters, digits and "-._~" as
+// %XX, so that nothing typed in a term line (a blank, a line end, a control byte, a "/"
+// or "?") can change the request line or add a header to it.
+std::string EncodeSection(std::string_view section) {
+    std::string encoded;
+    encoded.reserve(section.size());
+    for (const char c : section) {
+        const auto b = static_cast<unsigned char>(c);
+        const bool plain = (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') ||
+                           b == '-' || b == '.' || b == '_' || b == '~';
+        if (plain) {
+            encoded += c;
+        } else {
+            encoded += '%';
+            encoded += Hex[b >> 4];
+            encoded += Hex[b & 0x0F];
+        }
+    }
+    return encoded;
+}
+
+}  // namespace
+
 std::string UrlEncodeTerm(std::string_view term) {
-    static constexpr char hex[] = "0123456789ABCDEF";
     std::string encoded;
     encoded.reserve(term.size() * 3);
     for (const char c : term) {
@@ -19,8 +45,8 @@ std::string UrlEncodeTerm(std::string_view term) {
             encoded += c;
         } else {
             encoded += '%';
-            encoded += hex[b >> 4];
-            encoded += hex[b & 0x0F];
+            encoded += Hex[b >> 4];
+            encoded += Hex[b & 0x0F];
         }
     }
     return encoded.empty() ? "+" : encoded;
@@ -34,7 +60,7 @@ FeedQuery BuildFeedQuery(std::string_view term, std::string_view lowerCity, std:
     if (!craigslist && city.find(".kijiji") != std::string::npos) {
         query.host = city;
         query.path = "/f-SearchAdRss?";
-        if (!section.empty() && section != "sss") query.path += "CatId=" + std::string(section) + "&";
+        if (!section.empty() && section != "sss") query.path += "CatId=" + EncodeSection(section) + "&";
         query.path += "Keyword=" + UrlEncodeTerm(term);
         query.fetch = true;
         return query;
@@ -42,7 +68,7 @@ FeedQuery BuildFeedQuery(std::string_view term, std::string_view lowerCity, std:
     query.host = craigslist ? city : city + ".craigslist.org";
     // a numeric section is a category of the other site: nothing to ask here
     if (ReadNumber(section) > 0) return query;
-    query.path = "/search/" + std::string(section) + "?query=" + UrlEncodeTerm(term) + "&format=rss";
+    query.path = "/search/" + EncodeSection(section) + "?query=" + UrlEncodeTerm(term) + "&format=rss";
     query.fetch = true;
     return query;
 }

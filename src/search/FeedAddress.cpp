@@ -4,9 +4,11 @@
 #include <vector>
 
 #include "common/Text.h"
+#include "common/WebAddress.h"
 #include "search/FeedDiscovery.h"
 #include "search/FeedText.h"
 #include "search/FeedXml.h"
+#include "search/HttpAnswer.h"
 #include "search/Url.h"
 
 namespace kestrap {
@@ -53,20 +55,6 @@ std::vector<TermPart> SplitTerm(std::string_view term) {
     return parts;
 }
 
-// The body after the blank line that ends the headers, when the status is a success.
-std::string_view SuccessBody(std::string_view answer) {
-    std::string_view statusLine = answer.substr(0, answer.find_first_of("\r\n"));
-    size_t space = statusLine.find(' ');
-    if (statusLine.substr(0, 5) != "HTTP/" || space == std::string_view::npos ||
-        statusLine.substr(space + 1, 1) != "2") {
-        return {};
-    }
-    size_t end = answer.find("\r\n\r\n");
-    if (end != std::string_view::npos) return answer.substr(end + 4);
-    end = answer.find("\n\n");
-    return end == std::string_view::npos ? std::string_view{} : answer.substr(end + 2);
-}
-
 }  // namespace
 
 bool IsFeedAddress(std::string_view cityLine) { return HasWebScheme(StripBlanks(cityLine)); }
@@ -96,19 +84,25 @@ bool TitleMatchesTerm(std::string_view title, std::string_view term) {
 }
 
 FeedAnswer FetchFeedAddress(std::string_view url, bool findFeed, const HttpOptions& http) {
-    FeedAnswer fetched{HttpGetUrl(url, http), std::string(url)};
+    HttpFetch first = HttpGetUrl(url, http);
+    FeedAnswer fetched{std::move(first.answer), std::move(first.url)};
     if (!findFeed) return fetched;
-    const std::string_view body = SuccessBody(fetched.answer);
-    if (body.empty() || IsFeedDocument(body)) return fetched;
-    std::string feed = FindFeedLink(body, url);
+    const HttpAnswerParts page = ReadHttpAnswer(fetched.answer);
+    if (page.status < 200 || page.status > 299 || page.body.empty() || IsFeedDocument(page.body))
+        return fetched;
+    // the page's links resolve against the address that answered
+    std::string feed = FindFeedLink(page.body, fetched.address);
     if (feed.empty()) return fetched;
     // the feed named by the page, and nothing further: a page that names another page is
     // read as it is, no matches
-    return {HttpGetUrl(feed, http), std::move(feed)};
+    HttpFetch named = HttpGetUrl(feed, http);
+    return {std::move(named.answer), std::move(named.url)};
 }
 
 std::string FeedAnswerText(const FeedAnswer& fetched) {
     if (fetched.answer.empty()) return {};
+    // an address holds no line break (the client fetches none that does), so the first
+    // line end is the one after it
     return fetched.address + '\n' + fetched.answer;
 }
 
@@ -118,23 +112,24 @@ FeedAnswer ReadFeedAnswerText(std::string_view text) {
     return {std::string(text.substr(end + 1)), std::string(text.substr(0, end))};
 }
 
-int ReadFeedAddressItems(std::string_view answer, std::string_view askedUrl, std::string_view termFilter,
+int ReadFeedAddressItems(std::string_view answer, std::string_view answeredUrl, std::string_view termFilter,
                          const Clock& clock, FeedStore& store) {
     store.items.clear();
     store.cut = false;
-    const std::string_view body = SuccessBody(answer);
-    if (body.empty()) return 0;
-    for (FeedItem& item : ReadXmlFeed(body, askedUrl, clock)) {
+    const HttpAnswerParts parts = ReadHttpAnswer(answer);
+    if (parts.status < 200 || parts.status > 299 || parts.body.empty()) return 0;
+    ReadXmlFeed(parts.body, answeredUrl, clock, [&](FeedItem& item) {
         // the reader gives UTF-8 whatever the feed's encoding: held as every feed's text is
         item.title = HeldTitle(item.title, true);
         item.link = HeldLink(item.link, true);
-        if (!TitleMatchesTerm(item.title, termFilter)) continue;
+        if (!TitleMatchesTerm(item.title, termFilter)) return true;
         if (store.items.size() >= static_cast<size_t>(MaxFeedItems)) {
             store.cut = true;
-            break;
+            return false;
         }
         store.items.push_back(std::move(item));
-    }
+        return true;
+    });
     return static_cast<int>(store.items.size());
 }
 

@@ -42,11 +42,11 @@ FeedAnswer FetchFeedAddress(std::string_view url, bool findFeed, const HttpOptio
 std::string FeedAnswerText(const FeedAnswer& fetched);
 FeedAnswer ReadFeedAnswerText(std::string_view text);
 
-// Reads the items of an answer to `askedUrl` into `store` (emptied first): only those
-// whose title matches `termFilter` (empty: all), at most MaxFeedItems (store.cut when
-// more matched). An answer that is not a 2xx success or not a feed gives none.
-// Returns the count.
-int ReadFeedAddressItems(std::string_view answer, std::string_view askedUrl, std::string_view termFilter,
+// Reads the items of an answer that came from `answeredUrl` into `store` (emptied first),
+// relative links resolved against that address: only those whose title matches
+// `termFilter` (empty: all), at most MaxFeedItems (store.cut when more matched). An answer
+// that is not a 2xx success or not a feed gives none. Returns the count.
+int ReadFeedAddressItems(std::string_view answer, std::string_view answeredUrl, std::string_view termFilter,
                          const Clock& clock, FeedStore& store);
 
 }  // namespace kestrap

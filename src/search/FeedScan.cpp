@@ -8,8 +8,10 @@
 
 #include "common/DateText.h"
 #include "common/Text.h"
+#include "common/WebAddress.h"
 #include "search/Dates.h"
 #include "search/FeedText.h"
+#include "search/HttpAnswer.h"
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
@@ -250,7 +252,7 @@ void ScanItems(std::string_view answer, const FeedRules& rules, FeedStore& store
         return;
     }
     const std::string_view text = answer.substr(startAt);
-    const bool utf8 = IsUtf8Feed(AnswerBody(answer));
+    const bool utf8 = IsUtf8Feed(ReadHttpAnswer(answer).body);
 
     TagScanner scanner(text);
     // the item count is the number of titles in the whole text: counted as the items are

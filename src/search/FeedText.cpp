@@ -82,10 +82,20 @@ std::string_view DeclaredEncoding(std::string_view declaration) {
     return rest.substr(0, rest.find(quote));
 }
 
-void AppendPercent(std::string& out, unsigned char b) {
-    out += '%';
-    out += Hex[b >> 4];
-    out += Hex[b & 0x0F];
+// The length of the character or entity reference at the start of `text` ("&amp;",
+// "&#233;", "&#xE9;"), or 1 for an "&" that begins none.
+size_t ReferenceLength(std::string_view text) {
+    constexpr size_t longest = 32;
+    size_t at = 1;
+    const auto isName = [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    };
+    if (at < text.size() && text[at] == '#') ++at;
+    if (at < text.size() && at == 2 && (text[at] == 'x' || text[at] == 'X')) ++at;
+    const size_t nameStart = at;
+    while (at < text.size() && at < longest && isName(text[at])) ++at;
+    if (at == nameStart || at >= text.size() || text[at] != ';') return 1;
+    return at + 1;
 }
 
 bool StartsWithAnyCase(std::string_view text, std::string_view prefix) {
@@ -104,10 +114,6 @@ constexpr ByteClass MakeByteClass(bool (*member)(unsigned char)) {
 
 constexpr ByteClass TitleBytes = MakeByteClass([](unsigned char b) { return b == '<' || b == '>'; });
 constexpr ByteClass TitleBytesUtf8 = MakeByteClass([](unsigned char b) { return b == '<' || b == '>' || b >= 0x80; });
-constexpr ByteClass LinkBytes =
-    MakeByteClass([](unsigned char b) { return b <= 0x20 || b == 0x7F || b == '"' || b == '<' || b == '>'; });
-constexpr ByteClass LinkBytesUtf8 = MakeByteClass(
-    [](unsigned char b) { return b <= 0x20 || b == 0x7F || b == '"' || b == '<' || b == '>' || b >= 0x80; });
 
 bool AnyByteOf(std::string_view text, const ByteClass& bytes) {
     bool any = false;
@@ -116,16 +122,6 @@ bool AnyByteOf(std::string_view text, const ByteClass& bytes) {
 }
 
 }  // namespace
-
-std::string_view AnswerBody(std::string_view answer) {
-    const size_t crlf = FindText(answer, "\r\n\r\n");
-    // only a pair of line feeds before the CR LF pair can end the headers: the body, which
-    // may hold none, is not searched through
-    const size_t lf = FindText(answer.substr(0, crlf == std::string_view::npos ? crlf : crlf + 1), "\n\n");
-    if (crlf == std::string_view::npos && lf == std::string_view::npos) return answer;
-    if (lf < crlf) return answer.substr(lf + 2);
-    return answer.substr(crlf + 4);
-}
 
 bool IsUtf8Feed(std::string_view body) {
     std::string_view start = body;
@@ -148,60 +144,39 @@ std::string HeldTitle(std::string_view raw, bool utf8) {
 
 void HoldTitle(std::string_view raw, bool utf8, std::string& held) {
     // most titles need nothing done: one copy
-    if (!AnyByteOf(raw, utf8 ? TitleBytesUtf8 : TitleBytes)) {
+    if (raw.size() <= MaxHeldTitleBytes && !AnyByteOf(raw, utf8 ? TitleBytesUtf8 : TitleBytes)) {
         held.assign(raw);
         return;
     }
     held.clear();
-    held.reserve(raw.size());
+    held.reserve(std::min(raw.size(), MaxHeldTitleBytes));
     // opened only for a title with characters beyond ASCII
     std::optional<AnsiConverter> converter;
+    std::string unit;  // what one character of the title becomes, added whole or not at all
     for (size_t at = 0; at < raw.size();) {
         const char c = raw[at];
-        if (c == '<' || c == '>') {
-            held.append(c == '<' ? "&lt;" : "&gt;");
-            ++at;
-            continue;
-        }
+        unit.clear();
+        size_t length = 1;
         char32_t character = 0;
-        const size_t length = utf8 && static_cast<unsigned char>(c) >= 0x80
-                                  ? Utf8Sequence(raw.substr(at), character)
-                                  : 0;
-        if (length == 0) {
-            held.push_back(c);
-            ++at;
-            continue;
+        if (c == '<' || c == '>') {
+            unit = c == '<' ? "&lt;" : "&gt;";
+        } else if (c == '&') {
+            length = ReferenceLength(raw.substr(at));
+            unit = raw.substr(at, length);
+        } else if (utf8 && static_cast<unsigned char>(c) >= 0x80 &&
+                   (length = Utf8Sequence(raw.substr(at), character)) > 0) {
+            if (!converter) converter.emplace();
+            if (!converter->AppendCharacter(raw.substr(at, length), unit)) {
+                unit.append("&#").append(std::to_string(static_cast<uint32_t>(character)));
+                unit.push_back(';');
+            }
+        } else {
+            length = 1;
+            unit = c;
         }
-        if (!converter) converter.emplace();
-        if (!converter->AppendCharacter(raw.substr(at, length), held)) {
-            held.append("&#").append(std::to_string(static_cast<uint32_t>(character)));
-            held.push_back(';');
-        }
+        if (held.size() + unit.size() > MaxHeldTitleBytes) break;
+        held += unit;
         at += length;
-    }
-}
-
-std::string HeldLink(std::string_view raw, bool utf8) {
-    std::string held;
-    HoldLink(raw, utf8, held);
-    return held;
-}
-
-void HoldLink(std::string_view raw, bool utf8, std::string& held) {
-    while (!raw.empty() && IsXmlSpace(raw.front())) raw.remove_prefix(1);
-    while (!raw.empty() && IsXmlSpace(raw.back())) raw.remove_suffix(1);
-    // a quote would end the href; white space and controls are dropped or cut at by
-    // browsers and by the file's reader, so the link would not read back the same
-    const ByteClass& encoded = utf8 ? LinkBytesUtf8 : LinkBytes;
-    if (!AnyByteOf(raw, encoded)) {
-        held.assign(raw);
-        return;
-    }
-    held.clear();
-    held.reserve(raw.size() + 8);
-    for (const char c : raw) {
-        if (encoded[static_cast<unsigned char>(c)]) AppendPercent(held, static_cast<unsigned char>(c));
-        else held.push_back(c);
     }
 }
 

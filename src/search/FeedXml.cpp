@@ -80,25 +80,29 @@ std::string AtomDate(const pugi::xml_node& entry) {
 }
 
 // After a parse error the tree holds what came before it, the elements open at the fault
-// included: an item counts only when its closing tag lies before the fault. The fault's
-// offset counts bytes of the document only when the parser did not convert it from
-// another encoding; otherwise an item still open is one on the path to the last node.
-bool ClosedBeforeFault(const pugi::xml_node& item, const pugi::xml_document& tree,
-                       const pugi::xml_parse_result& parsed, std::string_view document) {
-    if (parsed) return true;
-    if (parsed.encoding != pugi::encoding_utf8) {
-        for (pugi::xml_node open = tree.last_child(); open; open = open.last_child()) {
-            if (open == item) return false;
-        }
-        return true;
+// included; those lie on the path of last children from the document down, and only the
+// holder's last child can be an item still open there. It counts only when its closing
+// tag lies before the fault: one look, over that item alone, for the whole document (a
+// look per item would run through the rest of the document for each). The fault's offset
+// counts bytes of the document only when the parser did not convert it from another
+// encoding; otherwise that last item is taken as open.
+pugi::xml_node ItemOpenAtFault(const pugi::xml_document& tree, const pugi::xml_parse_result& parsed,
+                               const pugi::xml_node& holder, std::string_view document) {
+    if (parsed) return {};
+    bool holderOnPath = false;
+    for (pugi::xml_node open = tree.last_child(); open && !holderOnPath; open = open.last_child()) {
+        holderOnPath = open == holder;
     }
+    const pugi::xml_node last = holder.last_child();
+    if (!holderOnPath || last.type() != pugi::node_element) return {};
+    if (parsed.encoding != pugi::encoding_utf8) return last;
     // the parser may place the fault past the end (a document cut inside a tag)
     const size_t fault = std::min(static_cast<size_t>(parsed.offset), document.size());
-    const ptrdiff_t start = item.offset_debug();
-    if (start < 0 || static_cast<size_t>(start) >= fault) return false;
-    const std::string close = "</" + std::string(item.name());
-    return document.substr(static_cast<size_t>(start), fault - static_cast<size_t>(start)).find(close) !=
-           std::string_view::npos;
+    const ptrdiff_t start = last.offset_debug();
+    if (start < 0 || static_cast<size_t>(start) >= fault) return last;
+    const std::string close = "</" + std::string(last.name());
+    const std::string_view before = document.substr(static_cast<size_t>(start), fault - static_cast<size_t>(start));
+    return before.find(close) == std::string_view::npos ? last : pugi::xml_node{};
 }
 
 }  // namespace
@@ -115,7 +119,8 @@ std::string EscapeHtmlText(std::string_view text) {
     return escaped;
 }
 
-std::vector<FeedItem> ReadXmlFeed(std::string_view document, std::string_view askedUrl, const Clock& clock) {
+void ReadXmlFeed(std::string_view document, std::string_view askedUrl, const Clock& clock,
+                 const std::function<bool(FeedItem& item)>& take) {
     pugi::xml_document tree;
     // no DOCTYPE processing beyond skipping it: entities are only the five of XML and
     // character references, so a document cannot expand itself
@@ -134,14 +139,14 @@ std::vector<FeedItem> ReadXmlFeed(std::string_view document, std::string_view as
     pugi::xml_node holder;  // the element whose children are the items
     if (kind == "rss") holder = Child(root, "channel");
     else if (kind == "RDF" || atom) holder = root;
-    if (!holder) return {};
+    if (!holder) return;
 
     const std::string today = TodayStoredDate(clock);
     const std::string itemsBase = XmlBase(holder, askedUrl);
-    std::vector<FeedItem> items;
+    const pugi::xml_node openAtFault = ItemOpenAtFault(tree, parsed, holder, document);
     for (pugi::xml_node node : holder.children()) {
+        if (node == openAtFault) break;
         if (node.type() != pugi::node_element || LocalName(node) != (atom ? "entry" : "item")) continue;
-        if (!ClosedBeforeFault(node, tree, parsed, document)) break;
         FeedItem item;
         item.link = atom ? AtomEntryLink(node, itemsBase) : RssItemLink(node, itemsBase);
         // only web addresses are ever opened: a "javascript:" link is no ad
@@ -150,9 +155,9 @@ std::vector<FeedItem> ReadXmlFeed(std::string_view document, std::string_view as
         item.title = EscapeHtmlText(atom ? TextConstructText(title) : ElementText(title));
         item.date = atom ? AtomDate(node) : RssDate(node);
         if (item.date.empty()) item.date = today;
-        items.push_back(std::move(item));
+        // the reader's bound on items: nothing is built past the one it stops at
+        if (!take(item)) return;
     }
-    return items;
 }
 
 }  // namespace kestrap

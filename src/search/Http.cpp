@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "common/Text.h"
 #include "platform/Https.h"
 #include "platform/Socket.h"
+#include "search/HttpAnswer.h"
 #include "search/Url.h"
 
 namespace kestrap {
@@ -29,6 +29,15 @@ bool IsPlainHost(std::string_view host) {
     return std::none_of(host.begin(), host.end(), [](char c) {
         auto byte = static_cast<unsigned char>(c);
         return byte <= ' ' || byte == 0x7F || c == ':' || c == '/';
+    });
+}
+
+// A path we can put into the request line: from "/", no blank, line end or control byte.
+bool IsPlainTarget(std::string_view target) {
+    if (target.empty() || target.front() != '/') return false;
+    return std::none_of(target.begin(), target.end(), [](char c) {
+        auto byte = static_cast<unsigned char>(c);
+        return byte <= ' ' || byte == 0x7F;
     });
 }
 
@@ -86,50 +95,31 @@ std::string FetchSecure(const Url& url, const HttpOptions& options, Clock::time_
     return client.Get(request);
 }
 
-bool StatusLineMoves(std::string_view answer) {
-    std::string_view statusLine = answer.substr(0, answer.find_first_of("\r\n"));
-    // "HTTP/1.1 301 Moved": the code is the second word
-    size_t space = statusLine.find(' ');
-    if (space == std::string_view::npos) return false;
-    std::string_view code = statusLine.substr(space + 1, 4);
-    return code == "301 " || code == "303 " || code == "307 " || code == "308 " ||
-           (statusLine.size() == space + 4 &&
-            (code == "301" || code == "303" || code == "307" || code == "308"));
+// The address as a request names it, the port written only when it is not the scheme's own.
+std::string UrlText(const Url& url) {
+    std::string text(url.https ? "https://" : "http://");
+    text.append(url.host);
+    if (url.port != (url.https ? 443 : 80)) text.append(":").append(std::to_string(url.port));
+    text.append(url.target);
+    return text;
 }
 
-// The value of the first line that starts with "Location:" (any case), blanks and tabs
-// trimmed, up to CR LF or the end of the answer; the old rule looked for it anywhere.
-std::string_view LocationOf(std::string_view answer) {
-    for (size_t start = 0; start < answer.size();) {
-        std::string_view rest = answer.substr(start);
-        if (rest.size() >= 9 && LowerCase(rest.substr(0, 9)) == "location:") {
-            std::string_view value = rest.substr(9);
-            value = value.substr(0, value.find("\r\n"));
-            while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
-            while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.remove_suffix(1);
-            return value;
-        }
-        size_t next = answer.find('\n', start);
-        if (next == std::string_view::npos) break;
-        start = next + 1;
-    }
-    return {};
-}
-
-std::string FetchFollowing(Url url, const HttpOptions& options) {
+HttpFetch FetchFollowing(Url url, const HttpOptions& options) {
     const auto deadline = Clock::now() + options.totalLimit;
     for (int redirects = 0;; ++redirects) {
         std::string answer = url.https ? FetchSecure(url, options, deadline) : FetchPlain(url, options, deadline);
-        if (answer.find("302 Found") == std::string::npos && !StatusLineMoves(answer)) return answer;
+        // the status line alone decides: whatever a body says, it is a body
+        const HttpAnswerParts parts = ReadHttpAnswer(answer);
+        if (!IsRedirectStatus(parts.status)) return {std::move(answer), UrlText(url)};
         // a server that redirects in a circle must not keep the fetch going
         if (redirects >= options.maxRedirects) return {};
 
-        std::string_view location = LocationOf(answer);
+        const std::string_view location = HeaderValue(parts, "Location");
         if (location.empty()) return {};
-        std::string current = (url.https ? "https://" : "http://") + url.host + ":" +
-                              std::to_string(url.port) + url.target;
-        std::optional<Url> next = ParseUrl(ResolveUrl(current, location));
+        std::optional<Url> next = ParseUrl(ResolveUrl(UrlText(url), location));
         if (!next) return {};
+        // what was asked for over https is not fetched again in the clear
+        if (url.https && !next->https) return {};
         url = std::move(*next);
     }
 }
@@ -137,15 +127,15 @@ std::string FetchFollowing(Url url, const HttpOptions& options) {
 }  // namespace
 
 std::string HttpGet(std::string_view host, std::string_view path, const HttpOptions& options) {
-    if (!IsPlainHost(host)) return {};
+    if (!IsPlainHost(host) || !IsPlainTarget(path)) return {};
     Url url;
     url.host = std::string(host);
     url.port = 80;
     url.target = std::string(path);
-    return FetchFollowing(std::move(url), options);
+    return FetchFollowing(std::move(url), options).answer;
 }
 
-std::string HttpGetUrl(std::string_view url, const HttpOptions& options) {
+HttpFetch HttpGetUrl(std::string_view url, const HttpOptions& options) {
     std::optional<Url> parsed = ParseUrl(url);
     if (!parsed) return {};
     return FetchFollowing(std::move(*parsed), options);

@@ -26,12 +26,18 @@ struct HttpOptions {
 };
 
 // The server's whole answer (status line, headers, body), or empty when nothing came.
-// Follows "302 Found" anywhere in an answer, and a 301, 303, 307 or 308 status line, to
-// the address of its Location header (absolute http:// or https://, or relative); a chain
-// longer than maxRedirects, or a location that cannot be fetched, is empty.
+// Follows a status line of 301, 302, 303, 307 or 308, whatever its reason phrase, to the
+// address of the Location header in its header block (absolute http:// or https://, or
+// relative); a chain longer than maxRedirects, a location that cannot be fetched, and an
+// https answer that points to plain http give an empty answer.
 std::string HttpGet(std::string_view host, std::string_view path, const HttpOptions& options = {});
 
+struct HttpFetch {
+    std::string answer;
+    std::string url;  // the address that gave the answer, redirects followed
+};
+
 // The same for a whole http:// or https:// address; empty when it cannot be fetched.
-std::string HttpGetUrl(std::string_view url, const HttpOptions& options = {});
+HttpFetch HttpGetUrl(std::string_view url, const HttpOptions& options = {});
 
 }  // namespace kestrap

@@ -2,6 +2,7 @@
 
 #include "common/DateText.h"
 #include "common/Text.h"
+#include "common/WebAddress.h"
 #include "platform/Clock.h"
 #include "store/ItemLink.h"
 #include "store/ResultEntry.h"
@@ -11,6 +12,7 @@ namespace kestrap {
 namespace {
 
 constexpr std::string_view LineEnd = "\r\n";
+constexpr std::string_view FirstHeading = "<h3>Kestrap build for ";
 
 // inert whatever the list holds (a date read from a hand-edited file, say): it is written
 // before the item's href and into its heading
@@ -70,14 +72,52 @@ bool ItemIsNew(std::string_view item) {
     return item.size() >= mark.size() && item.substr(item.size() - mark.size()) == mark;
 }
 
-// Fills `entry` (reused from line to line, so that reading allocates little).
-void EntryOfItem(std::string_view item, ResultEntry& entry) {
+// The href of an item the writer wrote: from the first quote to the first quote that ends
+// the tag, so that a quote or ">" inside it is part of the link, and the title after it
+// stays the same through any number of loads and saves.
+struct ItemParts {
+    std::string_view href;
+    std::string_view title;
+    bool readable = false;  // the whole item as the writer gives it, on one line
+};
+
+ItemParts PartsOfItem(std::string_view item) {
+    ItemParts parts;
+    const size_t open = item.find('"');
+    if (open == std::string_view::npos) {
+        parts.title = TextBetween(item, ">", "<");
+        return parts;
+    }
+    const size_t close = FindText(item, "\">", open + 1);
+    if (close == std::string_view::npos) {
+        parts.href = TextBetween(item, "\"", "\"");
+        parts.title = TextBetween(item, ">", "<");
+        return parts;
+    }
+    parts.href = item.substr(open + 1, close - open - 1);
+    const std::string_view rest = item.substr(close + 2);
+    parts.title = rest.substr(0, rest.find('<'));
+    parts.readable = FindText(rest, "</a>") != std::string_view::npos;
+    return parts;
+}
+
+// A link as read from an href: held like a feed's link, so that a quote, "<" or ">" in it
+// cannot end the href when it is written again and "||" cannot split the entry; "| |"
+// there is how bars in a link were once kept, read as the bars they stood for.
+std::string LinkOfHref(std::string_view href) {
+    std::string link(LinkOfItemHref(StripBlanks(href)));
+    for (size_t at = link.find("| |"); at != std::string::npos; at = link.find("| |", at)) link.replace(at, 3, "||");
+    return HeldLink(link, false);
+}
+
+// Fills `entry` (reused from line to line, so that reading allocates little); false when
+// the item is not in the writer's form.
+bool EntryOfItem(std::string_view item, ResultEntry& entry) {
+    const ItemParts parts = PartsOfItem(item);
     entry.date.assign(item.substr(0, 10));
-    entry.title.assign(StripBlanks(TextBetween(item, ">", "<")));
-    const std::string_view link = StripBlanks(LinkOfItemHref(StripBlanks(TextBetween(item, "\"", "\""))));
-    // as EntryLink makes it, in the reused string unless the link holds a bar
-    if (link.find('|') == std::string_view::npos) entry.link.assign(link);
-    else entry.link = EntryLink(link);
+    entry.title.assign(StripBlanks(parts.title));
+    entry.link = EntryLink(LinkOfHref(parts.href));
+    return parts.readable;
 }
 
 }  // namespace
@@ -85,7 +125,7 @@ void EntryOfItem(std::string_view item, ResultEntry& entry) {
 std::string ResultsFileText(const ResultsList& results, const Clock& clock) {
     std::string out;
     const LocalTime now = clock.Now();
-    out.append("<h3>Kestrap build for ").append(LocalDateText(now));
+    out.append(FirstHeading).append(LocalDateText(now));
     out.append(" at ").append(LocalTimeText(now)).append("</h3>").append(LineEnd);
     // entries are read in place: a copy of the list would cost allocations per entry
     std::string previousDate;
@@ -118,24 +158,26 @@ std::string ResultsFileNameWithEnding(std::string_view name) {
     return std::string(name) + ".html";
 }
 
-int ReadResultsFileEntries(std::string_view bytes,
-                           const std::function<bool(const ResultEntry& entry)>& add,
-                           NewMarks marks) {
-    int leftOut = 0;
+ResultsFileReading ReadResultsFileEntries(std::string_view bytes,
+                                          const std::function<bool(const ResultEntry& entry)>& add,
+                                          NewMarks marks) {
+    ResultsFileReading reading;
+    reading.ours = bytes.substr(0, FirstHeading.size()) == FirstHeading;
     std::string_view line;
     std::string_view item;
     ResultEntry entry;
     while (NextLine(bytes, line)) {
         if (!ItemOfLine(line, item)) continue;
-        if (leftOut > 0) {
-            ++leftOut;
+        if (reading.leftOut > 0) {
+            ++reading.leftOut;
             continue;
         }
-        EntryOfItem(item, entry);
+        if (!EntryOfItem(item, entry)) ++reading.unreadable;
         entry.isNew = marks == NewMarks::Keep && ItemIsNew(item);
-        if (!add(entry)) ++leftOut;
+        if (add(entry)) ++reading.entries;
+        else ++reading.leftOut;
     }
-    return leftOut;
+    return reading;
 }
 
 }  // namespace kestrap

@@ -25,10 +25,18 @@ std::string ResultsFileText(const ResultsList& results, const Clock& clock);
 // a scheduled run keeps the marks, so that they add up until the user saves from the window.
 enum class NewMarks { Drop, Keep };
 
-// Hands the entry of every "<li>" line to `add`, which answers false when the list is full;
-// returns how many entries did not fit.
-int ReadResultsFileEntries(std::string_view bytes,
-                           const std::function<bool(const ResultEntry& entry)>& add,
-                           NewMarks marks = NewMarks::Drop);
+struct ResultsFileReading {
+    int leftOut = 0;     // entries that did not fit
+    int unreadable = 0;  // "<li>" lines not in the form the writer gives them
+    int entries = 0;     // entries handed over
+    bool ours = false;   // the file begins with the heading the writer puts first
+    // Nothing of the file is missing from the list: a save may replace it unasked.
+    bool Whole() const { return ours && unreadable == 0 && leftOut == 0; }
+};
+
+// Hands the entry of every "<li>" line to `add`, which answers false when the list is full.
+ResultsFileReading ReadResultsFileEntries(std::string_view bytes,
+                                          const std::function<bool(const ResultEntry& entry)>& add,
+                                          NewMarks marks = NewMarks::Drop);
 
 }  // namespace kestrap

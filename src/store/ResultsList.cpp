@@ -4,7 +4,23 @@
 #include <numeric>
 #include <string>
 
+#include "store/ResultsFile.h"
+
 namespace kestrap {
+
+namespace {
+
+// An entry's line in the results file holds its fields and at most this much more: the
+// item's tags, and a day heading with the list tags around it.
+constexpr size_t EntryFileOverhead = 128;
+// The file's first heading and last lines.
+constexpr size_t FileOverhead = 1024;
+
+size_t FileBytesOf(const ResultEntry& entry) {
+    return entry.date.size() + entry.title.size() + entry.link.size() + EntryFileOverhead;
+}
+
+}  // namespace
 
 int ResultsList::Count() const {
     std::lock_guard guard(lock_);
@@ -18,18 +34,26 @@ bool ResultsList::ContainsLink(std::string_view link) const {
 
 bool ResultsList::Add(ResultEntry entry) {
     std::lock_guard guard(lock_);
-    if (entries_.size() >= static_cast<size_t>(MaxResults)) return false;
-    entries_.push_back(std::move(entry));
-    Index(entries_.size() - 1);
-    return true;
+    return Take(std::move(entry));
 }
 
 bool ResultsList::AddAsLastRow(ResultEntry entry) {
     std::lock_guard guard(lock_);
-    if (entries_.size() >= static_cast<size_t>(MaxResults)) return false;
-    entries_.push_back(std::move(entry));
-    Index(entries_.size() - 1);
+    if (!Take(std::move(entry))) return false;
     rows_.push_back(entries_.size() - 1);
+    return true;
+}
+
+bool ResultsList::Take(ResultEntry entry) {
+    if (entries_.size() >= static_cast<size_t>(MaxResults) || bytesFull_) return false;
+    const size_t bytes = FileBytesOf(entry);
+    if (fileBytes_ + bytes > MaxResultsFileBytes - FileOverhead) {
+        bytesFull_ = true;
+        return false;
+    }
+    entries_.push_back(std::move(entry));
+    fileBytes_ += bytes;
+    Index(entries_.size() - 1);
     return true;
 }
 
@@ -58,6 +82,8 @@ void ResultsList::Clear() {
     entries_.clear();
     links_.Clear();
     rows_.clear();
+    fileBytes_ = 0;
+    bytesFull_ = false;
 }
 
 std::vector<ResultEntry> ResultsList::Entries() const {
@@ -75,7 +101,12 @@ void ResultsList::Replace(std::vector<ResultEntry> entries) {
     std::lock_guard guard(lock_);
     entries_ = std::move(entries);
     links_.Clear();
-    for (size_t place = 0; place < entries_.size(); ++place) Index(place);
+    fileBytes_ = 0;
+    bytesFull_ = false;
+    for (size_t place = 0; place < entries_.size(); ++place) {
+        Index(place);
+        fileBytes_ += FileBytesOf(entries_[place]);
+    }
     rows_.resize(entries_.size());
     std::iota(rows_.begin(), rows_.end(), size_t{0});
 }

@@ -24,7 +24,10 @@ public:
     int Count() const;
     // true when some entry's link equals `link` (as EntryLink makes it) byte for byte
     bool ContainsLink(std::string_view link) const;
-    // Adds an entry at the end of the list, in no row yet; false when MaxResults are held.
+    // Adds an entry at the end of the list, in no row yet. False when MaxResults entries are
+    // held, or when the entry would take the results file written from the list past
+    // MaxResultsFileBytes; after such a refusal every addition is refused until the list
+    // is cleared or replaced, so that what Save writes is always read back whole.
     bool Add(ResultEntry entry);
     // Adds an entry at the end of the list and shows it in a new last row; false when full.
     bool AddAsLastRow(ResultEntry entry);
@@ -48,12 +51,15 @@ public:
     void SortDescending();
 
 private:
-    void Index(size_t place);  // lock held
+    void Index(size_t place);     // lock held
+    bool Take(ResultEntry entry);  // lock held; Add's rule
 
     mutable std::mutex lock_;
     std::vector<ResultEntry> entries_;
     LinkSet links_;
     std::vector<size_t> rows_;  // the place in entries_ of each row's entry
+    size_t fileBytes_ = 0;      // what the entries take in the results file, at most
+    bool bytesFull_ = false;    // an entry was refused for the file's size
 };
 
 }  // namespace kestrap

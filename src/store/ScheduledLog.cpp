@@ -2,6 +2,7 @@
 
 #include "common/Text.h"
 #include "platform/AppendFile.h"
+#include "platform/Files.h"
 
 namespace kestrap {
 namespace {
@@ -23,6 +24,22 @@ const char* ProblemText(ScheduledRunProblem problem) {
     case ScheduledRunProblem::BadCommandLine: return "could not run: bad command line";
     }
     return "could not run";
+}
+
+constexpr size_t TrimAboveBytes = size_t{256} << 10;
+constexpr int KeptLines = 1000;
+
+// The last `count` lines of the text, or all of it when it has no more.
+std::string_view LastLines(std::string_view text, int count) {
+    size_t end = text.size();
+    // the line end of the last line is its own, not the start of another
+    if (end > 0 && text[end - 1] == '\n') --end;
+    for (int line = 0; line < count; ++line) {
+        const size_t lineEnd = text.rfind('\n', end == 0 ? 0 : end - 1);
+        if (lineEnd == std::string_view::npos || end == 0) return text;
+        end = lineEnd;
+    }
+    return text.substr(end + 1);
 }
 
 // a name from the command line must not break the one-line-per-run rule
@@ -56,7 +73,15 @@ std::string ScheduledLogLine(const LocalTime& when, const ScheduledRunSummary& r
 
 bool AppendScheduledLog(const std::string& programFolder, const LocalTime& when,
                         const ScheduledRunSummary& run) {
-    return AppendToFile(programFolder + "kestrap.log", ScheduledLogLine(when, run));
+    const std::string path = programFolder + "kestrap.log";
+    size_t size = 0;
+    if (!AppendToFile(path, ScheduledLogLine(when, run), &size)) return false;
+    // past its bound the log keeps its last lines; a log that cannot be read or replaced
+    // stays as it is, the run's line in it. Only then is it opened for reading, which
+    // other writers' appends could not share.
+    std::string bytes;
+    if (size > TrimAboveBytes && ReadWholeFile(path, bytes)) WriteFileAtomically(path, LastLines(bytes, KeptLines));
+    return true;
 }
 
 }  // namespace kestrap

@@ -31,7 +31,8 @@ struct ScheduledRunSummary {
 // or the reason the run could not run or save; ends with CR LF.
 std::string ScheduledLogLine(const LocalTime& when, const ScheduledRunSummary& run);
 
-// Appends the run's line to kestrap.log in the program folder (with its trailing separator).
+// Appends the run's line to kestrap.log in the program folder (with its trailing separator);
+// a log that grew past 256 KiB then keeps its last 1,000 lines.
 bool AppendScheduledLog(const std::string& programFolder, const LocalTime& when,
                         const ScheduledRunSummary& run);
 

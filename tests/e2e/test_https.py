@@ -73,14 +73,16 @@ class HttpsTest(Scenario):
         self.assertEqual(plain, [raw_request(*SFBAY_BIKE)] * 2)
         self.assertEqual([r.raw for r in self.feed_requests() if r.scheme == "https" and r.raw], [])
 
-    def test_redirect_chain_mixing_http_and_https(self):
+    def test_redirect_chain_from_http_to_https(self):
+        # from https on, the chain stays on https: a step back to plain http is refused
+        # (test_hostile)
         self.server.serve_answer(*SFBAY_BIKE, moved("302 Found", "https://secure.test/one"),
                                  scheme="http")
         self.server.serve_answer("secure.test", "/one", moved("307 Temporary Redirect",
-                                                            "http://feeds.test/two?x=1"))
+                                                            "https://feeds.test/two?x=1"))
         self.server.serve_answer("feeds.test", "/two?x=1", moved("308 Permanent Redirect",
                                                                  "https://feeds.test/three"),
-                                 scheme="http")
+                                 scheme="https")
         self.server.serve_answer("feeds.test", "/three", moved("303 See Other", "four.xml"),
                                  scheme="https")
         self.server.serve_answer("feeds.test", "/four.xml", http_answer(read_fixture("sfbay-bike.xml")),
@@ -89,7 +91,7 @@ class HttpsTest(Scenario):
         status = self.search("sfbay", "bike")
         self.assertEqual(status[1], "Searching in sfbay for bike (sss)... found 3 items, 3 are new.")
         self.assertEqual([(r.scheme, r.host, r.path) for r in self.feed_requests()], [
-            ("http", *SFBAY_BIKE), ("https", "secure.test", "/one"), ("http", "feeds.test", "/two?x=1"),
+            ("http", *SFBAY_BIKE), ("https", "secure.test", "/one"), ("https", "feeds.test", "/two?x=1"),
             ("https", "feeds.test", "/three"), ("https", "feeds.test", "/four.xml")])
 
     def test_https_feed_address_with_the_term(self):

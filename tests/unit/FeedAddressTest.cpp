@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 
+#include "LoopbackServer.h"
 #include "search/FeedAddress.h"
 #include "search/FeedDates.h"
 
@@ -131,6 +133,7 @@ TEST(FeedAddressItems, KeepsTheItemsCompleteBeforeAFault) {
         head + "<item><title lang=en>three</title><link>http://a.example/3</link></item>",
         head + "</chan",                                                      // cut after an item
         head + "<item><title>x</titel></item>",
+        head + "<item/><item/><item></item><",                                // closed, then a fault
         "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n" + head + "<item><title>\xE9</title><link>x",
     };
     for (const std::string& body : faults) {
@@ -139,6 +142,30 @@ TEST(FeedAddressItems, KeepsTheItemsCompleteBeforeAFault) {
         ASSERT_EQ(store.items.size(), 2u);
         EXPECT_EQ(store.items[1].title, "two");
     }
+}
+
+// Each item once, whatever follows it: looked for again per item, the rest of a
+// 2 MiB document cost minutes.
+TEST(FeedAddressItems, ReadsTwoMebibytesOfItemsBeforeAFaultAtTheEndInOnePass) {
+    std::string body = "<rss><channel><item><link>http://a.example/1</link></item>";
+    while (body.size() < (size_t{2} << 20)) body += "<item/>";
+    body += "<item><link>http://a.example/2</link></item><item></item><";
+    const auto start = std::chrono::steady_clock::now();
+    FeedStore store = Read(Ok(body), "http://a.example/");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    ASSERT_EQ(store.items.size(), 2u);
+    EXPECT_EQ(store.items[1].link, "http://a.example/2");
+}
+
+TEST(FeedAddressItems, ResolvesRelativeLinksAgainstTheAddressThatAnswered) {
+    LoopbackServer server(ByPath({{"/old.rss", Answer("HTTP/1.1 301 Moved\r\nLocation: /feeds/new.rss\r\n\r\n")},
+                                  {"/feeds/new.rss", Answer(Ok("<rss><channel><item><title>t</title>"
+                                                               "<link>ad/7</link></item></channel></rss>"))}}));
+    LoopbackDialer dialer{{"a.test", server.Port()}};
+    FeedStore store;
+    const FeedAnswer fetched = FetchFeedAddress("http://a.test/old.rss", false, QuickHttp(dialer));
+    ASSERT_EQ(ReadFeedAddressItems(fetched.answer, fetched.address, {}, Today(), store), 1);
+    EXPECT_EQ(store.items[0].link, "http://a.test/feeds/ad/7");
 }
 
 TEST(FeedAddressItems, ATitleNestedDeeperThanAnyStackIsRead) {

@@ -1,6 +1,7 @@
 #include "search/Feed.h"
 #include "search/FeedScan.h"
 #include "search/FeedText.h"
+#include "search/HttpAnswer.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@
 #include "StoreFixture.h"
 #include "common/DateText.h"
 #include "common/Text.h"
+#include "common/WebAddress.h"
 #include "run/SearchPairs.h"
 
 namespace kestrap {
@@ -235,7 +237,7 @@ FeedStore ScanPlainly(std::string_view answer, const FeedRules& rules) {
     const size_t startAt = answer.find(rules.startMarker);
     if (startAt == std::string_view::npos) return store;
     std::string_view work = answer.substr(startAt);
-    const bool utf8 = IsUtf8Feed(AnswerBody(answer));
+    const bool utf8 = IsUtf8Feed(ReadHttpAnswer(answer).body);
     size_t titles = 0;
     for (size_t at = work.find("<title>"); at != std::string_view::npos; at = work.find("<title>", at + 7))
         ++titles;

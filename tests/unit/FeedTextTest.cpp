@@ -9,7 +9,9 @@
 #include "StoreFixture.h"
 #include "common/DateText.h"
 #include "common/Text.h"
+#include "common/WebAddress.h"
 #include "search/Feed.h"
+#include "search/HttpAnswer.h"
 #include "app/FileSteps.h"
 #include "app/ResultsListBox.h"
 #include "store/ResultEntry.h"
@@ -63,7 +65,7 @@ const std::vector<Ad> HostileAds = {
      "http\\..\\..\\windows\\system32\\calc.exe"},
     // the line breaks that 2011 feeds wrap their links in
     {"wrapped", "\n  http://x.test/2.html \r\n\t", "wrapped", "http://x.test/2.html"},
-    {"bars", "http://x.test/a||b", "bars", "http://x.test/a||b"},
+    {"bars", "http://x.test/a||b", "bars", "http://x.test/a%7C%7Cb"},
     {"inner", "http://x.test/a b\tc<d>", "inner", "http://x.test/a%20b%09c%3Cd%3E"},
     {"", "", "", ""},
     {"no host", "http:///etc/passwd", "no host", "http:///etc/passwd"},
@@ -90,6 +92,30 @@ TEST(FeedText, HostileTitlesAndLinksAreHeldAsText) {
     const std::string dated = Answer("", {HostileAds[0]}, "<b>\"&</b>2008");
     ASSERT_EQ(ScanFeed(dated, "boston.craigslist.org", store), 1);
     EXPECT_EQ(store.items[0].date, "_b____/b_2");
+}
+
+TEST(FeedText, ALongTitleIsCutWhereACharacterOrReferenceEnds) {
+    const std::string a4093(4093, 'a');
+    struct Case {
+        std::string raw;
+        bool utf8;
+        std::string held;
+    } cases[] = {
+        {std::string(5000, 'a'), false, std::string(4096, 'a')},
+        {a4093 + "<", false, a4093},                                // "&lt;" would not fit whole
+        {a4093 + "&amp;b", true, a4093},                            // nor a reference as sent
+        {a4093 + "&#233;", false, a4093},
+        {a4093 + "&a", false, a4093 + "&a"},                        // an "&" alone is a character
+        {a4093 + "\xC3\xA9\xC3\xA9", true, a4093 + "\xE9\xE9"},   // two characters in the code page
+        {a4093 + "\xF0\x9F\x98\x80", true, a4093},                // "&#128512;" would not fit
+        {std::string(3000, '<'), true, []{ std::string s; for (int i = 0; i < 1024; ++i) s += "&lt;"; return s; }()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.raw.substr(2990));
+        const std::string held = HeldTitle(c.raw, c.utf8);
+        EXPECT_EQ(held, c.held);
+        EXPECT_LE(held.size(), MaxHeldTitleBytes);
+    }
 }
 
 TEST(FeedText, EncodingsOfTheBody) {
@@ -124,8 +150,8 @@ TEST(FeedText, EncodingsOfTheBody) {
         ExpectHeld(Answer(test.head, test.ads), test.ads);
     }
     // no head, no blank line: the whole answer is the body
-    EXPECT_TRUE(IsUtf8Feed(AnswerBody("<?xml encoding=\"utf-8\"?>\xE9")));
-    EXPECT_FALSE(IsUtf8Feed(AnswerBody("HTTP/1.0 200 OK\n\n<?xml encoding=\"latin1\"?>")));
+    EXPECT_TRUE(IsUtf8Feed(ReadHttpAnswer("<?xml encoding=\"utf-8\"?>\xE9").body));
+    EXPECT_FALSE(IsUtf8Feed(ReadHttpAnswer("HTTP/1.0 200 OK\n\n<?xml encoding=\"latin1\"?>").body));
     EXPECT_FALSE(IsUtf8Feed("\xED\xA0\x80"));  // a surrogate
     EXPECT_FALSE(IsUtf8Feed("\xC0\xAF"));      // an overlong "/"
     EXPECT_FALSE(IsUtf8Feed("\xF4\x90\x80\x80"));  // past U+10FFFF

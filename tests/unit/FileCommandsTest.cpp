@@ -12,7 +12,8 @@
 namespace kestrap {
 namespace {
 
-constexpr std::string_view OneItem = "<li>2008-01-01 <a href=\"http://a\">t</a></li>\r\n";
+constexpr std::string_view OneItem =
+    "<h3>Kestrap build for 01-01-2008 at 10:00:00</h3>\r\n<li>2008-01-01 <a href=\"http://a\">t</a></li>\r\n";
 
 class FileCommandsTest : public StoreTest {
 protected:

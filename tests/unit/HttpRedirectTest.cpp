@@ -48,6 +48,8 @@ TEST(HttpRedirect, FollowsEveryMovedStatusWithTheLocationNameInAnyCase) {
         bool followed;
     } cases[] = {
         {Moved("301 Moved Permanently", "Location: http://b.test/new"), true},
+        {Moved("302 Moved Temporarily", "Location: http://b.test/new"), true},
+        {"HTTP/1.0 302 Found\nLocation: http://b.test/new\n\n", true},
         {Moved("303 See Other", "location: http://b.test/new"), true},
         {Moved("307 Temporary Redirect", "LOCATION:http://b.test/new"), true},
         {Moved("308 Permanent Redirect", "Location: \thttp://b.test/new  "), true},
@@ -56,6 +58,13 @@ TEST(HttpRedirect, FollowsEveryMovedStatusWithTheLocationNameInAnyCase) {
         {"HTTP/1.1 200 OK\r\nX-Note: 301 Moved\r\nLocation: http://b.test/new\r\n\r\nbody", false},
         {Moved("304 Not Modified", "Location: http://b.test/new"), false},
         {Moved("3010 Odd", "Location: http://b.test/new"), false},
+        // a body is a body, whatever it says: an ad's text must not steer the fetch
+        {"HTTP/1.1 200 OK\r\n\r\n<rss><item><description>302 Found\r\nLocation: http://b.test/new\r\n"
+         "</description></item></rss>",
+         false},
+        {"HTTP/1.0 200 OK\n\nSold: 302 Found in garage\nLocation: http://b.test/new\n", false},
+        {"HTTP/1.1 302 Found\r\n\r\nLocation: http://b.test/new\r\n", false},  // none in the header block
+        {"302 Found\r\nLocation: http://b.test/new\r\n\r\n", false},           // no status line
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.answer);
@@ -63,7 +72,10 @@ TEST(HttpRedirect, FollowsEveryMovedStatusWithTheLocationNameInAnyCase) {
         LoopbackServer second(Answer(HttpOk("arrived")));
         LoopbackDialer dialer{{"a.test", first.Port()}, {"b.test", second.Port()}};
 
-        EXPECT_EQ(HttpGet("a.test", "/old", QuickHttp(dialer)), c.followed ? HttpOk("arrived") : c.answer);
+        // a redirect without a Location it can follow fails the fetch
+        const bool redirect = c.answer.find(" 302 Found\r\n\r\n") != std::string::npos;
+        EXPECT_EQ(HttpGet("a.test", "/old", QuickHttp(dialer)),
+                  c.followed ? HttpOk("arrived") : redirect ? "" : c.answer);
         EXPECT_EQ(second.ConnectionCount(), c.followed ? 1u : 0u);
     }
 }
@@ -102,23 +114,47 @@ TEST(HttpRedirect, ReachesAnotherPortAndNamesItInTheHostHeader) {
     EXPECT_NE(second.Requests()[0].find("\r\nHost: b.test:8080\r\n"), std::string::npos);
 }
 
-TEST(HttpRedirect, HandsHttpsToTheSecureClientAndBackWithOneCounter) {
-    LoopbackServer plain(ByPath({{"/start", Answer(Moved("301 Moved", "Location: https://s.test/one"))},
-                                 {"/three", Answer(Moved("302 Found", "Location: https://s.test/four"))}}));
-    FakeHttps https({{"s.test:443/one", Moved("308 Permanent", "Location: http://a.test/three")},
+TEST(HttpRedirect, HandsHttpsToTheSecureClientWithOneCounter) {
+    LoopbackServer plain(ByPath({{"/start", Answer(Moved("301 Moved", "Location: https://s.test/one"))}}));
+    FakeHttps https({{"s.test:443/one", Moved("308 Permanent", "Location: https://s.test/three")},
+                     {"s.test:443/three", Moved("302 Moved Temporarily", "Location: /four")},
                      {"s.test:443/four", HttpOk("<rss/>")}});
     LoopbackDialer dialer{{"a.test", plain.Port()}};
     HttpOptions options = QuickHttp(dialer);
     options.https = &https;
 
     EXPECT_EQ(HttpGet("a.test", "/start", options), HttpOk("<rss/>"));
-    EXPECT_EQ(https.Asked(), (std::vector<std::string>{"s.test:443/one", "s.test:443/four"}));
+    EXPECT_EQ(https.Asked(), (std::vector<std::string>{"s.test:443/one", "s.test:443/three", "s.test:443/four"}));
     EXPECT_EQ(https.agents.front(), "Mozilla/4.0 (compatible; MSIE 5.5; Windows NT)");
 
     // three redirects in that chain: a bound of two stops it before the last answer
     options.maxRedirects = 2;
     EXPECT_EQ(HttpGet("a.test", "/start", options), "");
-    EXPECT_EQ(https.Asked().size(), 3u);
+    EXPECT_EQ(https.Asked().size(), 5u);
+}
+
+TEST(HttpRedirect, RefusesAnHttpsAnswerThatPointsToPlainHttp) {
+    LoopbackServer plain(Answer(HttpOk("in the clear")));
+    FakeHttps https({{"s.test:443/feed", Moved("301 Moved Permanently", "Location: http://a.test/feed")},
+                     {"s.test:443/up", Moved("302 Found", "Location: https://s.test/feed2")},
+                     {"s.test:443/feed2", HttpOk("secure")}});
+    LoopbackDialer dialer{{"a.test", plain.Port()}};
+    HttpOptions options = QuickHttp(dialer);
+    options.https = &https;
+
+    EXPECT_EQ(HttpGetUrl("https://s.test/feed", options).answer, "");
+    EXPECT_EQ(plain.ConnectionCount(), 0u);
+    EXPECT_EQ(HttpGetUrl("https://s.test/up", options).answer, HttpOk("secure"));
+}
+
+TEST(HttpRedirect, NamesTheAddressThatFinallyAnswered) {
+    LoopbackServer server(ByPath({{"/old/feed.rss", Answer(Moved("302 Found", "Location: /new/dir/feed.rss"))},
+                                  {"/new/dir/feed.rss", Answer(HttpOk("<rss/>"))}}));
+    LoopbackServer other(Answer(HttpOk("<rss/>")));
+    LoopbackDialer dialer{{"a.test", server.Port()}, {"b.test:8080", other.Port()}};
+
+    EXPECT_EQ(HttpGetUrl("http://a.test/old/feed.rss", QuickHttp(dialer)).url, "http://a.test/new/dir/feed.rss");
+    EXPECT_EQ(HttpGetUrl("http://b.test:8080/x?q=1", QuickHttp(dialer)).url, "http://b.test:8080/x?q=1");
 }
 
 }  // namespace

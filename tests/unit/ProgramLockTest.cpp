@@ -34,8 +34,10 @@ TEST(ProgramLockName, SameFolderSameNameWhateverTheSpelling) {
     EXPECT_NE(ProgramLockName("C:\\Ads\\Kestrap2\\", LockKind::Run), name);
     EXPECT_NE(ProgramLockName("C:\\Ads\\Kestrap\\", LockKind::Window), name);
     EXPECT_NE(ProgramLockName("C:\\Ads\\Kestrap\\", LockKind::Write), name);
-    // the kernel's namespace takes no further backslash after the session prefix
-    EXPECT_EQ(name.rfind('\\'), std::string("Global").size());
+    // in the session's own namespace, where another user cannot make the name first; the
+    // kernel takes no further backslash after the prefix
+    EXPECT_EQ(name.substr(0, 6), "Local\\");
+    EXPECT_EQ(name.rfind('\\'), std::string("Local").size());
 }
 
 TEST(ProgramLock, OpenWindowKeepsScheduledRunsOutUntilTheLastWindowEnds) {

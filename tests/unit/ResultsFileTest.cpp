@@ -6,7 +6,9 @@
 #include "StoreFixture.h"
 #include "app/ControlIds.h"
 #include "app/FileSteps.h"
+#include "app/Commands.h"
 #include "app/ResultsListBox.h"
+#include "common/WebAddress.h"
 #include "store/ResultEntry.h"
 #include "store/ResultsFile.h"
 
@@ -107,7 +109,7 @@ TEST_F(ResultsFileTest, ReaderTakesFieldsByItsMarkers) {
                "<LI>2008-01-06 upper case is no item</LI>\r\n");
     LoadResultsFile(state, window, "odd.html");
     std::vector<ResultEntry> expected = {
-        OldEntry("2008-01-02", "Bike", "http://a/1"),   OldEntry("2008-01-03", "quoted", "http://a/"),
+        OldEntry("2008-01-02", "Bike", "http://a/1"),   OldEntry("2008-01-03", "quoted", "http://a/%22q"),
         OldEntry("2008-01-04", "spaced", "http://a/3"), OldEntry("2008-01-05", "no end tag", "http://a/5"),
         OldEntry("short", "", ""),
     };
@@ -136,6 +138,77 @@ TEST_F(ResultsFileTest, DamagedFilesLoadWhatTheyCan) {
     std::vector<ResultEntry> entries = state.results.Entries();
     ASSERT_FALSE(entries.empty());
     EXPECT_EQ(entries.back(), OldEntry("2008-01-01", "", "http://a/1"));
+}
+
+// A file the program did not write whole is not replaced unasked, and a "No" keeps it.
+TEST_F(ResultsFileTest, AForeignOrDamagedFileCountsAsPartlyReadAndSaveAsksFirst) {
+    const std::string own = std::string(Heading) + "<h3>January 1, 2008</h3>\r\n<ul>\r\n"
+                            "<li>2008-01-01 <a href=\"http://a/1\">one</a></li>\r\n</ul>\r\n";
+    std::string utf16 = "\xFF\xFE";
+    for (char c : own) utf16 += std::string{c, '\0'};
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool whole;
+    } cases[] = {
+        {"own", own, true},
+        {"empty", "", true},
+        {"own-empty", std::string(Heading) + "<ul>\r\n</ul>\r\n", true},
+        {"notes", "<html><body><h1>My notes</h1><ul>\r\n<li><a href=\"http://a/x\">bike shop</a></li>\r\n"
+                  "<li>call Tom</li>\r\n</ul></body></html>\r\n", false},
+        {"utf16", utf16, false},
+        {"broken-lines", std::string(Heading) + "<ul>\r\n<li>2008-01-01 <a href=\"http://a/1\">one\r\n"
+                         "long</a></li>\r\n</ul>\r\n", false},
+        {"no-entry", "just some text\r\n", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        AppState fresh;
+        fresh.programFolder = temp.Path();
+        fresh.clock = &clock;
+        FakeWindow box;
+        temp.Write(std::string(c.name) + ".html", c.bytes);
+        box.TypeResultsFileName(c.name);
+        LoadCommand(fresh, box);
+        ASSERT_TRUE(AddNewResult(fresh, box, NewEntry("2009-01-15", "found", "http://a/new")));
+        box.QueueAnswer(AnswerNo);
+        SaveCommand(fresh, box);
+        EXPECT_EQ(box.Asks().size(), c.whole ? 0u : 1u);
+        if (!c.whole) {
+            EXPECT_EQ(temp.Read(std::string(c.name) + ".html"), c.bytes);
+        }
+    }
+}
+
+TEST_F(ResultsFileTest, LinksWithQuotesBracketsOrBarsKeepTheirAdThroughLoadsAndSaves) {
+    temp.Write("odd.html", std::string(Heading) +
+                               "<li>2008-01-01 <a href=\"http://a/x>y\">angle</a></li>\r\n"
+                               "<li>2008-01-01 <a href=\"http://a/\"q\">quote</a></li>\r\n"
+                               "<li>2008-01-01 <a href=\"http://a/old| |bars\">old bars</a></li>\r\n");
+    const std::string feedLink = HeldLink("http://a/new||bars", true);
+    EXPECT_EQ(feedLink, "http://a/new%7C%7Cbars");
+    std::vector<ResultEntry> first;
+    for (int cycle = 0; cycle < 3; ++cycle) {
+        SCOPED_TRACE(cycle);
+        LoadResultsFile(state, window, "odd.html");
+        if (cycle == 0) {
+            ASSERT_TRUE(AddNewResult(state, window, NewEntry("2008-01-02", "new bars", feedLink)));
+        }
+        SortResultsNewestFirst(state);
+        const std::vector<ResultEntry> entries = state.results.Entries();
+        ASSERT_EQ(entries.size(), 4u);
+        EXPECT_EQ(entries[3].title, "angle");
+        EXPECT_EQ(entries[3].link, "http://a/x%3Ey");
+        EXPECT_EQ(entries[1].title, "quote");
+        EXPECT_EQ(entries[1].link, "http://a/%22q");
+        if (cycle == 1) first = entries;
+        if (cycle == 2) {
+            EXPECT_EQ(entries, first);
+        }
+        EXPECT_TRUE(FindResultByLink(state, feedLink));
+        EXPECT_TRUE(FindResultByLink(state, HeldLink("http://a/old||bars", true)));
+        ASSERT_TRUE(SaveResultsFile(state, temp.File("odd.html")));
+    }
 }
 
 }  // namespace

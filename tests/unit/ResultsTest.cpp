@@ -108,6 +108,30 @@ TEST(ResultsCapacity, AppendStopsAtTheLimitWithoutSideEffects) {
     EXPECT_EQ(state.results.Count(), MaxResults);
 }
 
+// Whatever a run adds, what Save writes is read back whole at the next start.
+TEST(ResultsCapacity, AppendStopsBeforeTheSavedFileWouldPassWhatALoadReads) {
+    class Noon final : public Clock {
+    public:
+        LocalTime Now() const override { return {2026, 3, 9, 12, 0, 0}; }
+    } clock;
+    AppState state;
+    FakeWindow window;
+    const std::string title((size_t{1} << 20) - 100, 't');
+    int added = 0;
+    while (AddNewResult(state, window, NewEntry("2026-03-09", title, "http://a.test/" + std::to_string(added)))) ++added;
+    EXPECT_EQ(added, 63);
+    EXPECT_FALSE(AddNewResult(state, window, NewEntry("2026-03-09", "small", "http://a.test/small")));
+
+    const std::string file = ResultsFileText(state.results, clock);
+    EXPECT_LE(file.size(), MaxResultsFileBytes);
+    ResultsList loaded;
+    EXPECT_TRUE(ReadResultsFileEntries(file, [&](const ResultEntry& e) { return loaded.Add(e); }).Whole());
+    EXPECT_EQ(loaded.Count(), added);
+
+    ResetResults(state, window);
+    EXPECT_TRUE(AddNewResult(state, window, NewEntry("2026-03-09", "small", "http://a.test/small")));
+}
+
 // by the whole text, as the list box shows it: a short date sorts by the separator after it
 TEST(SortResultsNewestFirst, DescendingByTextBytesPrefixBelow) {
     AppState state;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <thread>
 #include <vector>
@@ -52,6 +53,33 @@ TEST_F(ScheduledLogTest, AppendsWholeLinesEvenFromSeveralWritersAtOnce) {
     std::string expected = "earlier line\r\n";
     for (int i = 0; i < 200; ++i) expected += line;
     EXPECT_EQ(temp.Read("kestrap.log"), expected);
+}
+
+TEST_F(ScheduledLogTest, ALogPastItsBoundKeepsItsLastThousandLines) {
+    const ScheduledRunSummary run{"cars.html", ScheduledRunProblem::None, 1, 2, 3, 4};
+    const std::string line = ScheduledLogLine(When, run);
+    struct Case {
+        int earlierLines;
+        size_t lineBytes;
+        int keptEarlier;  // the earlier lines still there after one more run
+    } cases[] = {
+        {2000, 100, 2000},  // 200 KB: within the bound
+        {3000, 100, 999},   // 300 KB: trimmed, the new line last
+        {10, 30000, 999},   // past the bound in fewer lines: all kept
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.earlierLines);
+        std::string earlier;
+        for (int i = 0; i < c.earlierLines; ++i) {
+            std::string text = "line " + std::to_string(i) + " ";
+            earlier += text + std::string(c.lineBytes - text.size() - 2, 'x') + "\r\n";
+        }
+        temp.Write("kestrap.log", earlier);
+        ASSERT_TRUE(AppendScheduledLog(temp.Path(), When, run));
+        const std::string log = temp.Read("kestrap.log");
+        const int kept = std::min(c.keptEarlier, c.earlierLines);
+        EXPECT_EQ(log, earlier.substr(earlier.size() - kept * c.lineBytes) + line);
+    }
 }
 
 TEST_F(ScheduledLogTest, MissingFolderIsAFailureNotACrash) {

@@ -121,6 +121,10 @@ TEST_F(ScheduledRunTest, RunsThatCannotRunWriteOnlyTheirLogLine) {
         // a folder where the results file should be: whatever it held would be lost
         {"results file unreadable", {{"a.cit", "toronto"}, {"a.trm", "bike"}, {"a.html/", ""}},
          false, "the results file or its lists could not be read whole"},
+        // a page of the user's own: a save would replace it
+        {"foreign results file",
+         {{"a.cit", "toronto"}, {"a.trm", "bike"}, {"a.html", "<h1>Notes</h1>\r\n<li><a href=\"http://x/\">x</a></li>\r\n"}},
+         false, "the results file or its lists could not be read whole"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -98,6 +99,34 @@ TEST_F(MainWindowTest, CloseWithoutUnsavedResultsWritesSettingsAndEnds) {
     EXPECT_TRUE(fake.Asks().empty());
     EXPECT_TRUE(temp.Exists("kestrap.ini"));
     EXPECT_FALSE(IsWindowVisible(dialog));
+}
+
+// Logoff and shutdown: the close's question and the close's settings file.
+TEST_F(MainWindowTest, TheEndOfTheSessionAsksLikeACloseAndSavesTheSettings) {
+    struct Case {
+        bool unsaved;
+        int answer;
+        LRESULT mayEnd;
+    } cases[] = {{true, AnswerNo, FALSE}, {true, AnswerYes, TRUE}, {false, 0, TRUE}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.answer);
+        ShowWindow(dialog, SW_SHOW);
+        std::filesystem::remove(temp.File("kestrap.ini"));
+        const size_t asked = fake.Asks().size();
+        state.unsavedResults = c.unsaved ? 1 : 0;
+        if (c.unsaved) fake.QueueAnswer(c.answer);
+        EXPECT_EQ(SendMessageA(dialog, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), c.mayEnd);
+        ASSERT_EQ(fake.Asks().size(), asked + (c.unsaved ? 1 : 0));
+        if (c.unsaved) {
+            EXPECT_EQ(fake.Asks().back().caption, "Really exit?");
+        }
+        EXPECT_EQ(temp.Exists("kestrap.ini"), c.mayEnd == TRUE);
+    }
+    std::filesystem::remove(temp.File("kestrap.ini"));
+    SendMessageA(dialog, WM_ENDSESSION, FALSE, 0);
+    EXPECT_FALSE(temp.Exists("kestrap.ini")) << "a session end called off changes nothing";
+    SendMessageA(dialog, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_TRUE(temp.Exists("kestrap.ini"));
 }
 
 // ----- context help
