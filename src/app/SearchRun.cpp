@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/ControlIds.h"
+#include "app/Notification.h"
 #include "app/State.h"
 #include "app/StatusLines.h"
 #include "app/Window.h"
@@ -109,6 +110,7 @@ public:
             EnableRunLockedControls(window_, true);
             PostStatus(window_, "Search Complete");
         }
+        NotifyNewAdsBehind(window_, end);
         // a new run may start from here on
         state_.searchState = SearchIdle;
         window_.NotifySearchEnded();
