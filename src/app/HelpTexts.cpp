@@ -31,7 +31,11 @@ std::string_view HelpText(int controlId) {
                "begins with http:// or https:// is a feed address: any RSS or Atom feed, its "
                "items kept when their title holds the term (ie. "
                "'https://example.org/listings.atom'), or a site's search feed with {term} where "
-               "the search term goes (ie. 'https://rss.example.org/search?q={term}').";
+               "the search term goes (ie. 'https://rss.example.org/search?q={term}'). When a "
+               "search finds new ads while the window is behind other windows or minimised, a "
+               "notification says so (ie. '3 new ads in kestrap.html'): click it to bring the "
+               "window back. Scheduled runs (kestrap.exe /search) tell their new ads the same "
+               "way, and a click opens the saved page; add /quiet for no notification.";
     case IDC_TERMS:
         return "This is the list of terms to search for, one per line. Lines should be in the "
                "format 'section,term'. Section is the part of Craigslist being searched (ie. "
