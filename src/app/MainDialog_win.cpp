@@ -206,7 +206,8 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         OnNotificationIcon(*shell, dialog, lParam);
         return TRUE;
     case WM_TIMER:
-        if (wParam == NotificationTimer) RemoveNotification(*shell, dialog);
+        if (wParam != NotificationTimer) return 0;
+        RemoveNotification(*shell, dialog);
         return TRUE;
     case WM_ACTIVATE:
         // the user is back: what the icon had to tell is seen
