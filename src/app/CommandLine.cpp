@@ -63,6 +63,8 @@ CommandLine ParseCommandLine(std::string_view arguments) {
                 search = true;
             } else if (name == "open" && !line.openBrowser) {
                 line.openBrowser = true;
+            } else if (name == "quiet" && !line.quiet) {
+                line.quiet = true;
             } else {
                 return Bad("Unknown or repeated switch: " + word.text);
             }
@@ -74,8 +76,8 @@ CommandLine ParseCommandLine(std::string_view arguments) {
         line.resultsFile += word.text;
         hasName = true;
     }
-    if (!search && (hasName || line.openBrowser)) {
-        return Bad("A results file name and /open go with /search only.");
+    if (!search && (hasName || line.openBrowser || line.quiet)) {
+        return Bad("A results file name, /open and /quiet go with /search only.");
     }
     if (search) line.mode = RunMode::ScheduledSearch;
     return line;
@@ -88,10 +90,12 @@ std::string UsageText(std::string_view problem) {
         "Usage:\r\n"
         "  kestrap.exe\r\n"
         "      opens the window.\r\n"
-        "  kestrap.exe /search [results file name] [/open]\r\n"
+        "  kestrap.exe /search [results file name] [/open] [/quiet]\r\n"
         "      searches without a window and saves the results file when new ads were found\r\n"
         "      (the last results file when none is named; quote a name with blanks);\r\n"
         "      /open shows the saved file in the browser. Each run adds a line to kestrap.log.\r\n"
+        "      New ads are told in a notification (\"3 new ads in kestrap.html\"); a click on\r\n"
+        "      it opens the saved file. /quiet shows none.\r\n"
         "\r\n"
         "Switches may also start with \"-\" and ignore case.";
     return text;

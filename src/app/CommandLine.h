@@ -11,13 +11,15 @@ struct CommandLine {
     RunMode mode = RunMode::Window;
     std::string resultsFile;  // empty: the last one in the settings file
     bool openBrowser = false;
+    bool quiet = false;       // no notification of new ads
     std::string problem;      // what was wrong, for BadUsage
 };
 
 // Parses the arguments after the program's name (WinMain's command line). Switches start
-// with "/" or "-" and ignore case: "/search" and "/open". The results file name may be
-// quoted; unquoted words next to each other form one name with single blanks between them.
-// Nothing at all means the window; anything but "/search [name] [/open]" is BadUsage.
+// with "/" or "-" and ignore case: "/search", "/open" and "/quiet". The results file name
+// may be quoted; unquoted words next to each other form one name with single blanks between
+// them. Nothing at all means the window; anything but "/search [name] [/open] [/quiet]" is
+// BadUsage.
 CommandLine ParseCommandLine(std::string_view arguments);
 
 // The message box text for a bad command line.

@@ -33,7 +33,11 @@ std::string_view HelpText(int controlId) {
                "'https://example.org/listings.atom'), or a site's search feed with {term} where "
                "the search term goes (ie. 'https://rss.example.org/search?q={term}'). Without "
                "{term}, the address of a site's page will do too, as copied from the browser: "
-               "the program reads the feed that the page names.";
+               "the program reads the feed that the page names. When a search finds new ads "
+               "while the window is behind other windows or minimised, a notification says so "
+               "(ie. '3 new ads in kestrap.html'): click it to bring the window back. Scheduled "
+               "runs (kestrap.exe /search) tell their new ads the same way, and a click opens "
+               "the saved page; add /quiet for no notification.";
     case IDC_TERMS:
         return "This is the list of terms to search for, one per line. Lines should be in the "
                "format 'section,term'. Section is the part of Craigslist being searched (ie. "

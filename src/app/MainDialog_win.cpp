@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "app/Commands.h"
 #include "app/ContextHelp.h"
@@ -112,6 +113,28 @@ void OnSearchEnded(HWND dialog) {
     FlashWindowEx(&flash);
 }
 
+void OnNotification(MainWindowShell& shell, HWND dialog, std::string* text) {
+    const std::unique_ptr<std::string> owned(text);
+    if (!owned || !shell.notification.Show(dialog, NotificationIconMessage, *owned)) return;
+    SetTimer(dialog, NotificationTimer, static_cast<UINT>(NotificationIconTime.count()), nullptr);
+}
+
+void RemoveNotification(MainWindowShell& shell, HWND dialog) {
+    if (!shell.notification.Shown()) return;
+    KillTimer(dialog, NotificationTimer);
+    shell.notification.Remove();
+}
+
+void OnNotificationIcon(MainWindowShell& shell, HWND dialog, LPARAM event) {
+    if (NotificationIcon::IsClick(event)) {
+        if (IsIconic(dialog)) ShowWindow(dialog, SW_RESTORE);
+        SetForegroundWindow(dialog);
+        RemoveNotification(shell, dialog);
+    } else if (NotificationIcon::IsBalloonGone(event)) {
+        RemoveNotification(shell, dialog);
+    }
+}
+
 }  // namespace
 
 void RunPostedTask(MainWindowShell& shell, std::function<void()>* task) {
@@ -200,6 +223,23 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case SearchEndedMessage:
         OnSearchEnded(dialog);
         return TRUE;
+    case NotificationMessage:
+        OnNotification(*shell, dialog, reinterpret_cast<std::string*>(lParam));
+        return TRUE;
+    case NotificationIconMessage:
+        OnNotificationIcon(*shell, dialog, lParam);
+        return TRUE;
+    case WM_TIMER:
+        if (wParam != NotificationTimer) return 0;
+        RemoveNotification(*shell, dialog);
+        return TRUE;
+    case WM_ACTIVATE:
+        // the user is back: what the icon had to tell is seen
+        if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam)) RemoveNotification(*shell, dialog);
+        return 0;
+    case WM_DESTROY:
+        RemoveNotification(*shell, dialog);
+        return 0;
     }
     return 0;
 }

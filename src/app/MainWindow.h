@@ -11,6 +11,7 @@
 
 #include "app/ControlIds.h"
 #include "app/Layout.h"
+#include "app/NotificationIcon_win.h"
 #include "platform/Owned_win.h"
 
 namespace kestrap {
@@ -53,6 +54,8 @@ struct MainWindowShell {
     std::vector<std::function<void()>> deferredTasks;
     // the update check at start, on a thread of its own
     std::jthread updateCheck;
+    // new ads of a search that ended behind other windows; gone once the window is in front
+    NotificationIcon notification;
 };
 
 // Runs a task posted to the window's thread (Win32Window::Post), or keeps it for later;
@@ -85,6 +88,14 @@ constexpr UINT SearchEndedMessage = WM_APP + 3;
 // Posted with the position as wParam and the maximum as lParam; a maximum of 0 takes the
 // progress off the taskbar button (Win32Window::SetTaskbarProgress and ClearTaskbarProgress).
 constexpr UINT TaskbarProgressMessage = WM_APP + 4;
+
+// Posted with a heap-allocated `std::string*` as lParam: the text of a notification, which
+// the window's thread shows and deletes (Win32Window::ShowNotification).
+constexpr UINT NotificationMessage = WM_APP + 5;
+// what the notification area tells of the window's icon and balloon
+constexpr UINT NotificationIconMessage = WM_APP + 6;
+// removes the notification icon when nobody came for it
+constexpr UINT_PTR NotificationTimer = 1;
 
 // The taskbar button's progress, on the window's thread only (COM lives there); under a
 // system without it nothing shows and nothing fails. A maximum of 0 or less shows none.

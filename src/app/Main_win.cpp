@@ -4,6 +4,8 @@
 
 #include "app/CommandLine.h"
 #include "app/MainWindow.h"
+#include "app/Notification.h"
+#include "app/NotificationIcon_win.h"
 #include "app/ScheduledRun.h"
 #include "app/SearchRun.h"
 #include "app/State.h"
@@ -55,7 +57,12 @@ int RunWithoutWindow(const CommandLine& line) {
     options.open = [](std::string_view path) {
         ShellExecuteW(nullptr, L"open", WidePath(path).c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
     };
-    return RunScheduledSearch(state, options).exitCode;
+    const ScheduledRunResult result = RunScheduledSearch(state, options);
+    // the run has let go of its locks: a wait here keeps no other run or window waiting
+    const std::string text = ScheduledRunNotification(result, line.quiet);
+    if (!text.empty() && ShowNotificationUntilClicked(text, NotificationIconTime))
+        options.open(result.savedPath);
+    return result.exitCode;
 }
 
 int RunWindow() {

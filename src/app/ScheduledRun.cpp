@@ -83,7 +83,7 @@ public:
 };
 
 ScheduledRunProblem Save(AppState& state, const RunLists& lists, const std::string& name,
-                         const ScheduledRunOptions& options) {
+                         const ScheduledRunOptions& options, std::string& savedPath) {
     ProgramLock writeLock;
     const auto problem =
         ProblemOf(TakeWriteLock(state.programFolder, options.lockWait, writeLock));
@@ -98,12 +98,13 @@ ScheduledRunProblem Save(AppState& state, const RunLists& lists, const std::stri
     const std::string path = JoinPath(state.programFolder, name);
     if (!SaveResultsFile(state, path) || !citiesSaved || !termsSaved)
         return ScheduledRunProblem::SaveFailed;
+    savedPath = path;
     if (options.openBrowser && options.open) options.open(path);
     return ScheduledRunProblem::None;
 }
 
 ScheduledRunProblem SearchAndSave(AppState& state, const ScheduledRunOptions& options,
-                                  ScheduledRunSummary& run) {
+                                  ScheduledRunSummary& run, std::string& savedPath) {
     ProgramLock runLock;
     auto problem = ProblemOf(TakeRunLock(state.programFolder, options.lockWait, runLock));
     if (problem != ScheduledRunProblem::None) return problem;
@@ -130,7 +131,7 @@ ScheduledRunProblem SearchAndSave(AppState& state, const ScheduledRunOptions& op
     run.newAds = watcher.end.tally.newAds;
     run.failedFetches = watcher.end.tally.failedFetches;
     if (run.newAds == 0) return ScheduledRunProblem::None;
-    return Save(state, lists, run.resultsFile, options);
+    return Save(state, lists, run.resultsFile, options, savedPath);
 }
 
 }  // namespace
@@ -141,9 +142,14 @@ ScheduledRunResult RunScheduledSearch(AppState& state, const ScheduledRunOptions
     run.resultsFile = StripBlanks(options.resultsFile).empty()
                           ? ResultsFileOfSettings(state.programFolder)
                           : CompletedName(options.resultsFile);
-    run.problem = SearchAndSave(state, options, run);
+    ScheduledRunResult result;
+    run.problem = SearchAndSave(state, options, run, result.savedPath);
     AppendScheduledLog(state.programFolder, started, run);
-    return {run.problem == ScheduledRunProblem::None ? 0 : 1, ScheduledLogLine(started, run)};
+    result.exitCode = run.problem == ScheduledRunProblem::None ? 0 : 1;
+    result.logLine = ScheduledLogLine(started, run);
+    result.resultsFile = run.resultsFile;
+    result.newAds = run.newAds;
+    return result;
 }
 
 }  // namespace kestrap

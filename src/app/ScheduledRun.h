@@ -22,11 +22,14 @@ struct ScheduledRunOptions {
 struct ScheduledRunResult {
     int exitCode = 1;  // 0 when it ran, with or without new ads
     std::string logLine;
+    std::string resultsFile;  // the name the run used, as its log line tells it
+    int newAds = 0;
+    std::string savedPath;    // the results file's path when this run wrote it, else empty
 };
 
 // Runs in state.programFolder and appends the log line to its kestrap.log. Never writes the
 // settings file, and writes nothing else while a window is open on the folder or when no
-// new ads were found.
+// new ads were found. Returns with the program's locks let go.
 ScheduledRunResult RunScheduledSearch(AppState& state, const ScheduledRunOptions& options);
 
 }  // namespace kestrap

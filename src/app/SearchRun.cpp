@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/ControlIds.h"
+#include "app/Notification.h"
 #include "app/ResultsListBox.h"
 #include "app/State.h"
 #include "app/StatusLines.h"
@@ -115,6 +116,7 @@ public:
             EnableRunLockedControls(window_, true);
             if (!end.aborted) PostStatus(window_, "Search Complete");
         });
+        NotifyNewAdsBehind(window_, end);
         window_.NotifySearchEnded();
     }
 

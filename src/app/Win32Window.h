@@ -38,6 +38,8 @@ public:
     void RunOnWindowThread(const std::function<void()>& calls) override;
     void Post(std::function<void()> task) override;
     void NotifySearchEnded() override;
+    bool IsInFront() override;
+    void ShowNotification(std::string_view text) override;
 
 private:
     HWND Control(int id) const;

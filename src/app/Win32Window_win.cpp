@@ -88,6 +88,19 @@ void Win32Window::NotifySearchEnded() {
     if (shell_.mainWindow) PostMessageA(shell_.mainWindow, SearchEndedMessage, 0, 0);
 }
 
+bool Win32Window::IsInFront() {
+    HWND window = shell_.mainWindow;
+    return window && GetForegroundWindow() == window && !IsIconic(window);
+}
+
+void Win32Window::ShowNotification(std::string_view text) {
+    auto* posted = new std::string(text);
+    // the icon belongs to the window's thread, which gets its clicks
+    if (!shell_.mainWindow ||
+        !PostMessageA(shell_.mainWindow, NotificationMessage, 0, reinterpret_cast<LPARAM>(posted)))
+        delete posted;
+}
+
 void Win32Window::ListInsertTop(std::string_view text) {
     Send(IDC_RESULTS_LIST, LB_INSERTSTRING, 0,
          reinterpret_cast<LPARAM>(std::string(text).c_str()));

@@ -79,6 +79,12 @@ public:
 
     // A search run has ended: its last call, made once the run's state is idle again.
     virtual void NotifySearchEnded() = 0;
+
+    // true while the window is the one in front and not minimised
+    virtual bool IsInFront() = 0;
+    // Tells `text` in the notification area's balloon, titled with the program's name; a
+    // click on it brings the window to the front.
+    virtual void ShowNotification(std::string_view text) = 0;
 };
 
 }  // namespace kestrap

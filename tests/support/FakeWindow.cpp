@@ -35,6 +35,27 @@ void FakeWindow::NotifySearchEnded() {
     ended_.notify_all();
 }
 
+bool FakeWindow::IsInFront() {
+    std::lock_guard guard(lock_);
+    return inFront_;
+}
+
+void FakeWindow::ShowNotification(std::string_view text) {
+    std::lock_guard guard(lock_);
+    Record([&] { return "Notify " + std::string(text); });
+    notifications_.emplace_back(text);
+}
+
+void FakeWindow::SetInFront(bool inFront) {
+    std::lock_guard guard(lock_);
+    inFront_ = inFront;
+}
+
+std::vector<std::string> FakeWindow::Notifications() const {
+    std::lock_guard guard(lock_);
+    return notifications_;
+}
+
 bool FakeWindow::WaitUntilSearchesEnded(std::chrono::milliseconds limit) {
     std::unique_lock guard(lock_);
     return ended_.wait_for(guard, limit, [&] { return searchesEnded_ >= searchesStarted_; });

@@ -61,6 +61,11 @@ public:
     // runs the task at once on the calling thread, recorded as "Post"
     void Post(std::function<void()> task) override;
     void NotifySearchEnded() override;
+    // in front unless SetInFront(false); a notification is recorded as "Notify TEXT"
+    bool IsInFront() override;
+    void ShowNotification(std::string_view text) override;
+    void SetInFront(bool inFront);
+    std::vector<std::string> Notifications() const;
 
     // Script: answers for the next message boxes, in order. With the queue empty an OK
     // box gets AnswerOk and any other box AnswerCancel, unless a default answer is set.
@@ -128,6 +133,8 @@ private:
     int searchesStarted_ = 0;
     int searchesEnded_ = 0;
     std::condition_variable ended_;
+    bool inFront_ = true;
+    std::vector<std::string> notifications_;
 };
 
 }  // namespace kestrap

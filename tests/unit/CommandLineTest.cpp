@@ -42,6 +42,25 @@ TEST(ParseCommandLine, AcceptsTheWindowAndTheScheduledSearch) {
     }
 }
 
+TEST(ParseCommandLine, QuietGoesWithTheScheduledSearch) {
+    const struct {
+        const char* arguments;
+        bool quiet;
+        bool openBrowser;
+    } cases[] = {
+        {"/search", false, false},
+        {"/search /quiet", true, false},
+        {"-QUIET cars /search /open", true, true},
+        {"/search \"/quiet\"", false, false},  // a results file of that name
+    };
+    for (const auto& c : cases) {
+        CommandLine line = ParseCommandLine(c.arguments);
+        EXPECT_EQ(line.mode, RunMode::ScheduledSearch) << c.arguments << ": " << line.problem;
+        EXPECT_EQ(line.quiet, c.quiet) << c.arguments;
+        EXPECT_EQ(line.openBrowser, c.openBrowser) << c.arguments;
+    }
+}
+
 TEST(ParseCommandLine, RefusesWhatItDoesNotKnowAndSaysWhat) {
     const struct {
         const char* arguments;
@@ -56,6 +75,8 @@ TEST(ParseCommandLine, RefusesWhatItDoesNotKnowAndSaysWhat) {
         {"/search -results.html", "-results.html"},
         {"cars.html", "/search"},
         {"/open", "/search"},
+        {"/quiet", "/search"},
+        {"/search /quiet -quiet", "-quiet"},
     };
     for (const auto& c : cases) {
         CommandLine line = ParseCommandLine(c.arguments);

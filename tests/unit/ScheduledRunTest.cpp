@@ -11,6 +11,7 @@
 #include "FeedFixtures.h"
 #include "LoopbackServer.h"
 #include "StoreFixture.h"
+#include "app/Notification.h"
 #include "app/ScheduledRun.h"
 #include "app/State.h"
 #include "platform/ProgramLock.h"
@@ -63,6 +64,8 @@ TEST_F(ScheduledRunTest, SavesOnlyWhenNewAdsCameAndNewMarksAddUp) {
         << saved;
     EXPECT_EQ(temp.Read("cars.trm"), "# comment\r\nbike\r\n");
     EXPECT_TRUE(opened.empty());
+    EXPECT_EQ(first.savedPath, temp.File("cars.html"));
+    EXPECT_EQ(ScheduledRunNotification(first, false), "2 new ads in cars.html");
 
     // nothing new: not a byte written, although the clock would stamp the file anew
     clock.Set({2009, 1, 15, 15, 5, 9});
@@ -70,6 +73,8 @@ TEST_F(ScheduledRunTest, SavesOnlyWhenNewAdsCameAndNewMarksAddUp) {
     EXPECT_EQ(second.exitCode, 0);
     EXPECT_NE(second.logLine.find("2 items found, 0 new ads"), std::string::npos);
     EXPECT_EQ(temp.Read("cars.html"), saved);
+    EXPECT_EQ(second.savedPath, "");
+    EXPECT_EQ(ScheduledRunNotification(second, false), "");
 
     feedItems = 3;
     ScheduledRunResult third = Run(temp, "cars.html", true);
@@ -160,6 +165,8 @@ TEST_F(ScheduledRunTest, AFailedSaveStillTellsWhatWasFound) {
     EXPECT_EQ(result.logLine, "2009-01-15 14:05:09  a.html  1 pairs, 2 items found, 2 new ads, "
                               "0 failed fetches; could not save the results file or its lists\r\n");
     EXPECT_TRUE(opened.empty());
+    EXPECT_EQ(result.savedPath, "");
+    EXPECT_EQ(ScheduledRunNotification(result, false), "");
 }
 
 }  // namespace

@@ -29,6 +29,10 @@
 //   lock PATH | unlock         hold a file open with no sharing, as another program may;
 //                              let go of every file held
 //   attrib VALUE PATH          set a file's attributes (FILE_ATTRIBUTE_HIDDEN 2, ...)
+//   balloons | trayicons       texts of the visible balloons; the number of tray icons
+//   trayclick                  left-click every tray icon; how many were clicked
+//   cover | uncover            a window of the driver's in front of everything; gone again
+//   front                      1 when the main window is in front and not minimised, else 0
 //
 // Texts are escaped as in Protocol.h; answers are "ok" or "error", then tab-separated fields.
 #include <windows.h>
@@ -42,6 +46,7 @@
 #include <utility>
 #include <vector>
 
+#include "NotificationArea.h"
 #include "Protocol.h"
 #include "Target.h"
 
@@ -184,6 +189,11 @@ public:
             return Press(button, Unescape(line));
         }
         if (name == "dlu") return MeasureDialogUnits();
+        if (name == "balloons") return OkAnswer(BalloonTexts());
+        if (name == "trayicons") return OkAnswer({std::to_string(TrayIcons().size())});
+        if (name == "trayclick") return OkAnswer({std::to_string(ClickTrayIcons())});
+        if (name == "cover") return cover.Show() ? OkAnswer() : ErrorAnswer("no cover window");
+        if (name == "uncover") return cover.Remove(), OkAnswer();
         if (name == "lock") return Lock(Unescape(line));
         if (name == "unlock") return Unlock();
         if (name == "attrib") {
@@ -210,6 +220,9 @@ public:
             return ResizeClient(main, width, ToNumber(NextWord(line)));
         }
         if (name == "close") return Posted(PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0));
+        if (name == "front") {
+            return OkAnswer({GetForegroundWindow() == main && !IsIconic(main) ? "1" : "0"});
+        }
         if (name == "command") {
             return Posted(PostMessageW(main, WM_COMMAND, MAKEWPARAM(ToNumber(NextWord(line)), 0), 0));
         }
@@ -317,6 +330,7 @@ private:
 
     Target target;
     std::vector<OwnedFile> locked;
+    Cover cover;
 };
 
 }  // namespace
