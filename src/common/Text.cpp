@@ -59,6 +59,13 @@ static char LowerByte(char c) {
     }
 }
 
+bool StartsWithAnyCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size()) return false;
+    for (size_t at = 0; at < prefix.size(); ++at)
+        if (LowerByte(text[at]) != prefix[at]) return false;
+    return true;
+}
+
 std::string LowerCase(std::string_view text) {
     std::string lower(text);
     for (char& c : lower) c = LowerByte(c);

@@ -20,6 +20,9 @@ std::string_view StripBlanks(std::string_view text);
 
 // A-Z to a-z, plus the seven upper-case accented letters of code page 437.
 std::string LowerCase(std::string_view text);
+// True when `text` begins with `prefix` (given in lower case), letter case of `text`
+// folded by the rule of LowerCase.
+bool StartsWithAnyCase(std::string_view text, std::string_view prefix);
 
 // The numeric value of a text: leading blanks, tabs and line feeds skipped, the longest
 // decimal prefix (or an "&H", "&O", "&Q", "&B", "&digit" radix form); 0 when none.

@@ -18,10 +18,6 @@ void SkipSpace(std::string_view& text) {
     while (!text.empty() && IsHtmlSpace(text.front())) text.remove_prefix(1);
 }
 
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && LowerCase(text.substr(0, prefix.size())) == prefix;
-}
-
 // The attributes of one tag, from just after its name to its '>'.
 struct LinkAttributes {
     std::string rel, type, href;
@@ -135,7 +131,7 @@ std::string FindFeedLink(std::string_view page, std::string_view pageUrl) {
             rest.remove_prefix(end + 3);
             continue;
         }
-        const bool link = StartsWithNoCase(rest, "<link") && rest.size() > 5 &&
+        const bool link = StartsWithAnyCase(rest, "<link") && rest.size() > 5 &&
                           (IsHtmlSpace(rest[5]) || rest[5] == '/' || rest[5] == '>');
         rest.remove_prefix(1);
         if (!link) continue;

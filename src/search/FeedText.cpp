@@ -98,10 +98,6 @@ size_t ReferenceLength(std::string_view text) {
     return at + 1;
 }
 
-bool StartsWithAnyCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && LowerCase(text.substr(0, prefix.size())) == prefix;
-}
-
 // Byte classes as tables: a feed holds thousands of titles and links, and most of them
 // need nothing done, which a pass without a branch per byte tells soonest.
 using ByteClass = std::array<bool, 256>;

@@ -9,13 +9,6 @@ namespace kestrap {
 
 namespace {
 
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    return std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
-        return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-    });
-}
-
 // The five parts of RFC 3986, section 3; a missing part differs from an empty one.
 struct Parts {
     std::optional<std::string_view> scheme, authority, query, fragment;
@@ -109,7 +102,7 @@ bool HasUnsafeBytes(std::string_view text) {
 }  // namespace
 
 bool HasWebScheme(std::string_view text) {
-    return StartsWithNoCase(text, "http://") || StartsWithNoCase(text, "https://");
+    return StartsWithAnyCase(text, "http://") || StartsWithAnyCase(text, "https://");
 }
 
 std::optional<Url> ParseUrl(std::string_view text) {

@@ -42,6 +42,11 @@ TEST(LowerCase, AsciiAndTheSevenAccentedLetters) {
     const std::string lower = "\x87\x84\x86\x82\x94\x81\xA4";
     EXPECT_EQ(LowerCase(upper), lower);
     EXPECT_EQ(LowerCase(lower), lower);
+    // the prefix test folds by the same rule, without a copy
+    EXPECT_TRUE(StartsWithAnyCase("HTTPS://A", "https://"));
+    EXPECT_TRUE(StartsWithAnyCase(upper + "x", lower));
+    EXPECT_FALSE(StartsWithAnyCase("http:/", "http://"));
+    EXPECT_FALSE(StartsWithAnyCase("<LINKS", "<lint"));
 }
 
 TEST(LowerCase, LeavesEveryOtherByteAlone) {
