@@ -285,8 +285,9 @@ private:
     std::string Start(const std::string& exe, const std::string& output,
                       const std::string& arguments) {
         if (target.Started()) return ErrorAnswer("already started");
-        return target.Start(exe, output, arguments) ? OkAnswer()
-                                                    : ErrorAnswer("cannot start " + exe);
+        if (target.Start(exe, output, arguments)) return OkAnswer();
+        // the system's code tells a missing file from a sharing or memory fault
+        return ErrorAnswer("cannot start " + exe + " (error " + std::to_string(GetLastError()) + ")");
     }
 
     std::string WaitExit(int timeoutMs) {
