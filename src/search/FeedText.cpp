@@ -11,8 +11,6 @@
 namespace kestrap {
 namespace {
 
-constexpr char Hex[] = "0123456789ABCDEF";
-
 bool IsContinuation(unsigned char b) { return b >= 0x80 && b <= 0xBF; }
 
 // The length of the valid UTF-8 sequence at the start of `text` (0 when there is none) and
