@@ -40,10 +40,11 @@ class SearchTest(Scenario):
         p.click(SEARCH)
 
         self.assertIsNotNone(self.server.wait_for_request(*SFBAY_BIKE, 15))
+        # the request goes out ahead of the run: wait until the run shows its first pair
+        wait_until(lambda: p.progress() == (1, 9), 15, "the run's first pair")
         self.assert_running()
         self.assertEqual(p.status()[1:], ["About to search 3 cities for 3 terms.",
                                           "Searching in sfbay for bike (sss)..."])
-        self.assertEqual(p.progress(), (1, 9))
         first.set()
 
         # boston's feed was asked for ahead of time; the run reaches it after sfbay's two
